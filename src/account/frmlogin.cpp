@@ -1,0 +1,106 @@
+#include "frmlogin.h"
+
+#include "platform/artwork.h"
+#include "platform/twips.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+constexpr int kMaxTyped = 20;
+
+void place(QWidget *w, int left, int top, int width, int height)
+{
+    w->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
+}
+
+} // namespace
+
+frmLogin::frmLogin(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint
+                          | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName(QStringLiteral("frmLogin"));
+    setWindowTitle(QStringLiteral("澄屿用户登录"));
+    setWindowIcon(artwork::gemIcon(artwork::GreenGem));
+    setModal(false);
+    setFixedSize(twipsToPixels(3756), twipsToPixels(1896));
+    createControls();
+}
+
+void frmLogin::createControls()
+{
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setReadOnly(true);
+    Text1->setStyleSheet(QStringLiteral("QLineEdit { background-color: #E0E0E0; }"));
+    place(Text1, 0, 1440, 3735, 375);
+
+    Command1 = new QPushButton(QStringLiteral("用户注册"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    place(Command1, 2520, 1020, 1140, 390);
+
+    txtUserName = new QLineEdit(this);
+    txtUserName->setObjectName(QStringLiteral("txtUserName"));
+    txtUserName->setMaxLength(kMaxTyped);
+    place(txtUserName, 930, 135, 2685, 345);
+
+    cmdOK = new QPushButton(QStringLiteral("登陆"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setDefault(true);
+    place(cmdOK, 120, 1020, 1140, 390);
+
+    cmdCancel = new QPushButton(QStringLiteral("取消"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel->setAutoDefault(false);
+    Command1->setAutoDefault(false);
+    place(cmdCancel, 1320, 1020, 1140, 390);
+
+    txtPassword = new QLineEdit(this);
+    txtPassword->setObjectName(QStringLiteral("txtPassword"));
+    txtPassword->setMaxLength(kMaxTyped);
+    txtPassword->setEchoMode(QLineEdit::Password);
+    txtPassword->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+    txtPassword->setAttribute(Qt::WA_InputMethodEnabled, false);
+    txtPassword->setInputMethodHints(Qt::ImhHiddenText | Qt::ImhSensitiveData | Qt::ImhNoPredictiveText);
+    place(txtPassword, 930, 525, 2685, 345);
+
+    lblLabels[0] = new QLabel(QStringLiteral("用户(&U):"), this);
+    lblLabels[0]->setObjectName(QStringLiteral("lblLabels"));
+    lblLabels[0]->setProperty("Index", 0);
+    lblLabels[0]->setBuddy(txtUserName);
+    place(lblLabels[0], 105, 150, 1080, 270);
+
+    lblLabels[1] = new QLabel(QStringLiteral("密码(&P):"), this);
+    lblLabels[1]->setObjectName(QStringLiteral("lblLabels"));
+    lblLabels[1]->setProperty("Index", 1);
+    lblLabels[1]->setBuddy(txtPassword);
+    place(lblLabels[1], 105, 540, 1080, 270);
+
+    setTabOrder(txtUserName, txtPassword);
+    setTabOrder(txtPassword, cmdOK);
+    setTabOrder(cmdOK, cmdCancel);
+    setTabOrder(cmdCancel, Command1);
+    setTabOrder(Command1, Text1);
+}
+
+void frmLogin::keyPressEvent(QKeyEvent *event)
+{
+    // Esc is the sign-up button's key here, not a way to close the dialog.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        Command1->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void frmLogin::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    Q_EMIT discarded();
+    deleteLater();
+}

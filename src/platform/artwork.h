@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QColor>
+#include <QIcon>
+#include <QPixmap>
+
+// Pictures the program draws itself.
+namespace artwork {
+
+inline const QColor PinkGem(0xF0, 0x5A, 0x9C);
+inline const QColor GreenGem(0x2E, 0xB8, 0x5C);
+
+// 32 x 32 window icon: a gem of the given colour in a golden diamond frame.
+QPixmap gemPixmap(const QColor &gem);
+QIcon gemIcon(const QColor &gem);
+
+// 5 x 53 list-panel handle: a green vertical bar with a white triangle
+// pointing right.
+QPixmap handlePixmap();
+
+} // namespace artwork

@@ -1,0 +1,63 @@
+#include "listbox.h"
+
+#include <QKeyEvent>
+#include <QStringListModel>
+
+ListBox::ListBox(QWidget *parent)
+    : QListView(parent)
+    , m_model(new QStringListModel(this))
+{
+    setModel(m_model);
+    setUniformItemSizes(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTextElideMode(Qt::ElideNone);
+    connect(this, &QListView::clicked, this, [this] { Q_EMIT Click(); });
+}
+
+int ListBox::ListCount() const { return m_model->rowCount(); }
+
+int ListBox::ListIndex() const
+{
+    const QModelIndex index = currentIndex();
+    return index.isValid() && selectionModel()->isSelected(index) ? index.row() : -1;
+}
+
+void ListBox::setListIndex(int row)
+{
+    if (row < 0 || row >= ListCount()) {
+        clearSelection();
+        setCurrentIndex(QModelIndex());
+        return;
+    }
+    setCurrentIndex(m_model->index(row));
+}
+
+QString ListBox::List(int row) const
+{
+    if (row < 0 || row >= ListCount())
+        return {};
+    return m_model->index(row).data().toString();
+}
+
+void ListBox::Clear() { m_model->setStringList({}); }
+
+void ListBox::AddItem(const QString &text)
+{
+    const int row = m_model->rowCount();
+    m_model->insertRows(row, 1);
+    m_model->setData(m_model->index(row), text);
+}
+
+void ListBox::setItems(const QStringList &rows) { m_model->setStringList(rows); }
+
+QStringList ListBox::items() const { return m_model->stringList(); }
+
+void ListBox::keyPressEvent(QKeyEvent *event)
+{
+    const QModelIndex before = currentIndex();
+    QListView::keyPressEvent(event);
+    if (currentIndex().isValid() && currentIndex() != before)
+        Q_EMIT Click();
+}

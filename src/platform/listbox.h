@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QListView>
+#include <QStringList>
+
+class QStringListModel;
+
+// A list box: rows of text, a selected row index and a Click event raised when
+// the user picks a row with the mouse (also the row already selected) or moves
+// the selection with the keyboard. It is a view over a string model so that
+// hundreds of thousands of rows are set in one step.
+class ListBox : public QListView
+{
+    Q_OBJECT
+public:
+    explicit ListBox(QWidget *parent = nullptr);
+
+    int ListCount() const;
+    int ListIndex() const; // -1 when no row is selected
+    void setListIndex(int row);
+    QString List(int row) const; // empty outside 0 .. ListCount() - 1
+
+    void Clear();
+    void AddItem(const QString &text);
+    void setItems(const QStringList &rows); // replaces every row at once
+    QStringList items() const;
+
+Q_SIGNALS:
+    void Click();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    QStringListModel *m_model;
+};

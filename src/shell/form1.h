@@ -1,0 +1,123 @@
+#pragma once
+
+#include "account/frmlogin.h"
+#include "account/servicehosts.h"
+#include "quickselect/channeltables.h"
+#include "shell/layoutgeometry.h"
+#include "webview/webview.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+class ImageBox;
+class ListBox;
+class QAction;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
+
+// The main window: owns the controls, the long-lived state and one object per
+// subsystem, and wires the events to their handlers.
+class Form1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    static constexpr const char *DesignCaption = "澄屿高清网络电视 V2.7";
+
+    // programDir: the directory that holds the program and its files.
+    // makeWebView: how the three browser views are made (the engine's by default).
+    Form1(const QString &programDir, const ServiceHosts &hosts, WebViewFactory makeWebView = {},
+          QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // State.
+    QString AppDir;
+    qint16 ListMode = 0;
+    ChannelTables Tv;
+    qint16 OnTop = 0;
+    ChannelTables Radio;
+    QStringList NoticeFields;
+    QString SavedUser;
+    QString SavedPassword;
+    QString ResumeUrl;
+
+    const QStringList &TvUrl() const { return Tv.Url; }
+    const QStringList &TvLine() const { return Tv.Line; }
+    const QStringList &TvUrlAll() const { return Tv.UrlAll; }
+    const QStringList &TvLineAll() const { return Tv.LineAll; }
+    const QStringList &RadioUrl() const { return Radio.Url; }
+    const QStringList &RadioLine() const { return Radio.Line; }
+    const QStringList &RadioUrlAll() const { return Radio.UrlAll; }
+    const QStringList &RadioLineAll() const { return Radio.LineAll; }
+
+    // Controls, in creation order.
+    QTimer *Timer4;
+    QTimer *Timer3;
+    QTimer *Timer2;
+    QLineEdit *Text3;
+    QTimer *Timer1;
+    QLineEdit *Text1;
+    QPlainTextEdit *Text2;
+    ListBox *List2;
+    WebView *WebBrowser2;
+    WebView *WebBrowser1;
+    ListBox *List1;
+    QPushButton *Command3;
+    QPushButton *Command2;
+    QLineEdit *Text4;
+    QLineEdit *Text5;
+    WebView *WebBrowser3;
+    ImageBox *Image1;
+
+    // Menu bar.
+    QAction *jiemu;
+    QAction *jiemian;
+    QAction *denglu;
+    QAction *qugg;
+    QAction *chuangkou;
+    QAction *n[6];
+
+    const ServiceHosts &hosts() const { return m_hosts; }
+    QString programFile(const QString &name) const;
+
+    // The login dialog, created (hidden) on first use.
+    frmLogin *loginDialog();
+    // The login dialog if it exists, without creating it.
+    frmLogin *existingLoginDialog() const { return m_login; }
+
+    // Handlers.
+    void Form_Load();
+    void Form_Unload();
+    void Form_Resize();
+    void jiemu_Click();
+    void jiemian_Click();
+    void Image1_Click();
+    void List1_Click();
+    void List2_Click();
+
+    // The placement the layout last applied.
+    const LayoutState &layoutState() const { return m_layout; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createControls(const WebViewFactory &makeWebView);
+    void createMenu();
+    void stackInCreationOrder();
+    void connectHandlers();
+    void applyLayout(const LayoutState &state);
+    void attachSkin();
+
+    QString m_programDir;
+    ServiceHosts m_hosts;
+    QWidget *m_client;
+    QPointer<frmLogin> m_login;
+    LayoutState m_layout;
+    bool m_timersStarted = false;
+    bool m_unloaded = false;
+};

@@ -1,0 +1,143 @@
+#include "enginewebview.h"
+
+#include <QAuthenticator>
+#include <QVBoxLayout>
+#include <QWebEngineCertificateError>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineView>
+
+class SilentPage : public QWebEnginePage
+{
+public:
+    SilentPage(EngineWebView *owner, QWebEngineProfile *profile)
+        : QWebEnginePage(profile, owner)
+        , m_owner(owner)
+    {
+        connect(this, &QWebEnginePage::certificateError, this, [this](QWebEngineCertificateError error) {
+            if (silent)
+                error.rejectCertificate();
+        });
+        // Leaving the authenticator untouched cancels the request; an
+        // unhandled request would do the same, but the intent is explicit here.
+        connect(this, &QWebEnginePage::authenticationRequired, this, [](const QUrl &, QAuthenticator *) {});
+        connect(this, &QWebEnginePage::proxyAuthenticationRequired, this,
+                [](const QUrl &, QAuthenticator *, const QString &) {});
+    }
+
+    bool silent = false;
+
+protected:
+    void javaScriptAlert(const QUrl &origin, const QString &msg) override
+    {
+        if (!silent)
+            QWebEnginePage::javaScriptAlert(origin, msg);
+    }
+    bool javaScriptConfirm(const QUrl &origin, const QString &msg) override
+    {
+        return !silent && QWebEnginePage::javaScriptConfirm(origin, msg);
+    }
+    bool javaScriptPrompt(const QUrl &origin, const QString &msg, const QString &def, QString *result) override
+    {
+        return !silent && QWebEnginePage::javaScriptPrompt(origin, msg, def, result);
+    }
+    QStringList chooseFiles(FileSelectionMode mode, const QStringList &old, const QStringList &accepted) override
+    {
+        return silent ? QStringList() : QWebEnginePage::chooseFiles(mode, old, accepted);
+    }
+    QWebEnginePage *createWindow(WebWindowType) override
+    {
+        SilentPage *target = m_owner->takeNewWindowRequest();
+        return target;
+    }
+
+private:
+    EngineWebView *m_owner;
+};
+
+EngineWebView::EngineWebView(QWidget *parent)
+    : WebView(parent)
+    , m_view(new QWebEngineView(this))
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view);
+    m_view->setPage(new SilentPage(this, QWebEngineProfile::defaultProfile()));
+    connect(m_view, &QWebEngineView::loadStarted, this, &EngineWebView::onLoadStarted);
+    connect(m_view, &QWebEngineView::loadFinished, this, &EngineWebView::onLoadFinished);
+}
+
+EngineWebView::~EngineWebView()
+{
+    // Completions still pending for the page must find a stale generation.
+    ++m_loadGeneration;
+    // The page must go before the view that shows it.
+    delete m_view->page();
+}
+
+SilentPage *EngineWebView::page() const { return static_cast<SilentPage *>(m_view->page()); }
+
+SilentPage *EngineWebView::takeNewWindowRequest()
+{
+    WebView *target = nullptr;
+    bool cancel = false;
+    Q_EMIT NewWindow2(&target, &cancel);
+    auto *engineTarget = qobject_cast<EngineWebView *>(target);
+    if (cancel || !engineTarget || engineTarget == this)
+        return nullptr;
+    engineTarget->m_readyState = Loading;
+    return engineTarget->page();
+}
+
+void EngineWebView::Navigate(const QString &url)
+{
+    if (url.isEmpty())
+        return;
+    QUrl target(url, QUrl::StrictMode);
+    if (!target.isValid() || target.scheme().isEmpty())
+        target = QUrl::fromUserInput(url);
+    if (!target.isValid())
+        return;
+    m_readyState = Loading;
+    m_view->load(target);
+}
+
+void EngineWebView::setSilent(bool silent) { page()->silent = silent; }
+
+bool EngineWebView::Silent() const { return page()->silent; }
+
+QString EngineWebView::LocationURL() const { return m_view->url().toString(); }
+
+std::optional<QString> EngineWebView::BodyText() const { return m_bodyText; }
+
+int EngineWebView::ReadyState() const { return m_readyState; }
+
+void EngineWebView::onLoadStarted()
+{
+    ++m_loadGeneration;
+    m_readyState = Loading;
+    m_bodyText.reset();
+}
+
+void EngineWebView::onLoadFinished(bool ok)
+{
+    const quint64 generation = ++m_loadGeneration;
+    const QString url = LocationURL();
+    auto finish = [this, generation, url](const std::optional<QString> &text) {
+        if (generation != m_loadGeneration)
+            return; // a newer load has begun; its own completion will report
+        m_bodyText = text;
+        m_readyState = Complete;
+        Q_EMIT DocumentComplete(url);
+        Q_EMIT DownloadComplete();
+    };
+    if (!ok) {
+        finish(std::nullopt);
+        return;
+    }
+    page()->runJavaScript(QStringLiteral("document.body ? document.body.innerText : null"),
+                          QWebEngineScript::ApplicationWorld, [finish](const QVariant &result) {
+                              finish(result.isNull() ? std::nullopt : std::optional<QString>(result.toString()));
+                          });
+}

@@ -1,0 +1,1 @@
+#include "recordingwebview.h"
