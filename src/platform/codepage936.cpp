@@ -10,37 +10,23 @@ namespace {
 
 constexpr const char *kCodecName = "GBK";
 
-// One encoder pass over the whole Basic Multilingual Plane gives the code of
-// every character at once; per-character encoding would cost an encoder call
-// for every character of every channel name.
-std::vector<quint16> buildCodeTable()
+constexpr quint16 kUnknown = 0xFFFE; // not a GBK code: trail bytes stop at 0xFE
+
+// The codes are worked out once per character and kept, so that the initials
+// of hundreds of thousands of names cost a table look-up per character.
+quint16 encodeOne(char16_t u)
 {
-    std::vector<quint16> table(0x10000, NoCode);
-    QString all;
-    all.reserve(0x10000);
-    std::vector<char16_t> units;
-    for (char32_t u = 0; u < 0x10000; ++u) {
-        if (u >= 0xD800 && u <= 0xDFFF)
-            continue;
-        units.push_back(char16_t(u));
-        all.append(QChar(char16_t(u)));
-    }
-    const QByteArray bytes = fromUnicode(all);
-    qsizetype pos = 0;
-    for (char16_t u : units) {
-        if (pos >= bytes.size())
-            break;
-        const auto lead = quint8(bytes[pos]);
-        if (lead >= 0x81 && lead <= 0xFE && pos + 1 < bytes.size()) {
-            table[u] = quint16(lead << 8 | quint8(bytes[pos + 1]));
-            pos += 2;
-        } else {
-            if (!(lead == '?' && u != u'?'))
-                table[u] = lead;
-            pos += 1;
-        }
-    }
-    return table;
+    if (u >= 0xD800 && u <= 0xDFFF)
+        return NoCode;
+    QStringEncoder encoder(kCodecName, QStringConverter::Flag::Stateless);
+    const QByteArray bytes = encoder.encode(QStringView(&u, 1));
+    if (encoder.hasError())
+        return NoCode;
+    if (bytes.size() == 1)
+        return (bytes[0] == '?' && u != u'?') ? NoCode : quint8(bytes[0]);
+    if (bytes.size() == 2)
+        return quint16(quint8(bytes[0]) << 8 | quint8(bytes[1]));
+    return NoCode;
 }
 
 } // namespace
@@ -59,8 +45,11 @@ QString toUnicode(const QByteArray &bytes)
 
 quint16 code(QChar ch)
 {
-    static const std::vector<quint16> table = buildCodeTable();
-    return table[ch.unicode()];
+    static std::vector<quint16> table(0x10000, kUnknown);
+    quint16 &entry = table[ch.unicode()];
+    if (entry == kUnknown)
+        entry = encodeOne(ch.unicode());
+    return entry;
 }
 
 } // namespace cp936

@@ -1,0 +1,378 @@
+#include "account/frmlogin.h"
+#include "platform/codepage936.h"
+#include "platform/imagebox.h"
+#include "platform/listbox.h"
+#include "platform/twips.h"
+#include "recordingwebview.h"
+#include "shell/form1.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+const ServiceHosts kHosts{QStringLiteral("http://127.0.0.1:1"), QStringLiteral("http://127.0.0.1:2")};
+
+RecordingWebView *rec(WebView *view) { return static_cast<RecordingWebView *>(view); }
+
+void writeList(const QString &path, const QString &text)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(cp936::fromUnicode(text));
+}
+
+std::unique_ptr<Form1> makeForm(const QTemporaryDir &dir)
+{
+    return std::make_unique<Form1>(dir.path(), kHosts, recordingWebViewFactory());
+}
+
+void clickRow(ListBox *list, int row)
+{
+    const QRect rect = list->visualRect(list->model()->index(row, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+int px(int twips) { return twipsToPixels(twips); }
+
+} // namespace
+
+class TestForm1 : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void startsEmptyWithoutFiles()
+    {
+        QTemporaryDir dir;
+        auto form = makeForm(dir);
+        QCOMPARE(form->ListMode, qint16(1));
+        QCOMPARE(form->ResumeUrl, QStringLiteral("about:blank"));
+        QCOMPARE(form->OnTop, qint16(0));
+        QVERIFY(form->AppDir.endsWith(QDir::separator()));
+        QCOMPARE(form->List1->ListCount(), 0);
+        QCOMPARE(form->List2->ListCount(), 0);
+        QVERIFY(form->TvUrlAll().isEmpty());
+        QVERIFY(form->RadioUrlAll().isEmpty());
+        QVERIFY(form->SavedUser.isEmpty());
+        QVERIFY(form->existingLoginDialog() == nullptr);
+        for (WebView *view : {form->WebBrowser1, form->WebBrowser2}) {
+            QVERIFY(view->Silent());
+            QCOMPARE(rec(view)->navigations, QStringList{QStringLiteral("about:blank")});
+        }
+        QVERIFY(!form->WebBrowser3->Silent());
+        QVERIFY(rec(form->WebBrowser3)->navigations.isEmpty());
+        QCOMPARE(form->windowTitle(), QStringLiteral("澄屿高清网络电视 V2.7"));
+    }
+
+    void loadsBothDirectories()
+    {
+        QTemporaryDir dir;
+        writeList(dir.filePath(QStringLiteral("dianshibiao.ini")),
+                  QStringLiteral("湖南卫视\r\nhttp://tv/1\r\n浙江卫视\r\nhttp://tv/2\r\n"));
+        writeList(dir.filePath(QStringLiteral("diantaibiao.ini")), QStringLiteral("中国之声 广播\r\nhttp://radio/1\r\n"));
+        auto form = makeForm(dir);
+        QCOMPARE(form->List2->items(), (QStringList{"0000.湖南卫视", "0001.浙江卫视"}));
+        QCOMPARE(form->List1->items(), QStringList{"0000.中国之声 广播"});
+        QCOMPARE(form->TvUrl(), (QStringList{"http://tv/1", "http://tv/2"}));
+        QCOMPARE(form->TvLineAll().at(0), QStringLiteral("0000.湖南卫视") + QString(12, u' ') + "HNWS");
+        QCOMPARE(form->RadioUrlAll(), QStringList{"http://radio/1"});
+        QCOMPARE(form->RadioLine().at(0), QStringLiteral("0000.中国之声 广播") + QString(12, u' ') + "ZGZSGB");
+    }
+
+    // A control created earlier lies above later ones; the child list runs
+    // from the bottom of the stacking order to its top.
+    void controlsStackInCreationOrder()
+    {
+        QTemporaryDir dir;
+        auto form = makeForm(dir);
+        const QStringList expected = {"Text3", "Text1", "Text2", "List2", "WebBrowser2", "WebBrowser1", "List1",
+                                      "Command3", "Command2", "Text4", "Text5", "WebBrowser3", "Image1"};
+        QStringList names;
+        for (QObject *child : form->centralWidget()->children()) {
+            if (expected.contains(child->objectName()))
+                names.append(child->objectName());
+        }
+        std::reverse(names.begin(), names.end());
+        QCOMPARE(names, expected);
+        for (const char *hidden : {"Text1", "Text2", "Text3", "Text4"})
+            QVERIFY(form->findChild<QWidget *>(QLatin1String(hidden))->isHidden());
+        QCOMPARE(form->Command2->text(), QStringLiteral("更新网络电视节目表"));
+        QCOMPARE(form->Command3->text(), QStringLiteral("更新网络电台节目表"));
+        QCOMPARE(form->Command2->geometry(), QRect(0, 0, px(1935), px(375)));
+        QCOMPARE(form->Command3->geometry(), QRect(0, px(360), px(1935), px(375)));
+        QCOMPARE(form->Text3->geometry(), QRect(px(2280), px(240), px(975), px(375)));
+    }
+
+    void timersAsDesigned_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<bool>("runningWhenShown");
+        QTest::newRow("Timer1") << "Timer1" << 500 << true;
+        QTest::newRow("Timer2") << "Timer2" << 1000 << false;
+        QTest::newRow("Timer3") << "Timer3" << 9000 << true;
+        QTest::newRow("Timer4") << "Timer4" << 500 << false;
+    }
+    void timersAsDesigned()
+    {
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        auto form = makeForm(dir);
+        auto *timer = form->findChild<QTimer *>(name);
+        QVERIFY(timer);
+        QTEST(timer->interval(), "interval");
+        QVERIFY(!timer->isActive()); // timers start with the window
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QTEST(timer->isActive(), "runningWhenShown");
+        form->Timer1->stop(); // keep the schedule out of this test
+    }
+
+    void menuBarHasElevenItems()
+    {
+        QTemporaryDir dir;
+        auto form = makeForm(dir);
+        const QList<QAction *> actions = form->menuBar()->actions();
+        QCOMPARE(actions.size(), 11);
+        const QStringList names = {"jiemu", "jiemian", "denglu", "qugg", "chuangkou", "n1", "n2", "n3", "n4", "n5", "n6"};
+        const QStringList captions = {"看电视", "听广播", "账号登陆", "快速选台", "窗口置顶", "", "", "", "", "", ""};
+        for (int i = 0; i < 11; ++i) {
+            QCOMPARE(actions.at(i)->objectName(), names.at(i));
+            QCOMPARE(actions.at(i)->text(), captions.at(i));
+            QVERIFY(actions.at(i)->isEnabled());
+            QVERIFY(actions.at(i)->isVisible());
+            QVERIFY(!actions.at(i)->isChecked());
+        }
+    }
+
+    void quickSelectBoxLooksAsDesigned()
+    {
+        QTemporaryDir dir;
+        auto form = makeForm(dir);
+        QLineEdit *box = form->Text5;
+        QVERIFY(box->text().isEmpty());
+        QCOMPARE(box->focusPolicy(), Qt::ClickFocus);
+        QVERIFY(box->font().bold());
+        QCOMPARE(box->font().pointSize(), 15);
+        QCOMPARE(box->font().family(), QStringLiteral("宋体"));
+        const QImage image = box->grab().toImage();
+        QCOMPARE(image.pixelColor(1, 1), QColor(Qt::black));
+    }
+
+    void listColours()
+    {
+        QTemporaryDir dir;
+        writeList(dir.filePath(QStringLiteral("dianshibiao.ini")), QStringLiteral("湖南卫视\r\nhttp://tv/1\r\n"));
+        auto form = makeForm(dir);
+        form->show();
+        form->Timer1->stop();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        const QImage tv = form->List2->viewport()->grab().toImage();
+        QCOMPARE(tv.pixelColor(tv.width() - 2, tv.height() - 2), QColor(Qt::black));
+        form->jiemian_Click();
+        const QImage radio = form->List1->viewport()->grab().toImage();
+        QCOMPARE(radio.pixelColor(radio.width() - 2, radio.height() - 2), QColor(Qt::white));
+    }
+
+    void firstDisplayLaysOutTvView()
+    {
+        QTemporaryDir dir;
+        auto form = makeForm(dir);
+        form->show();
+        form->Timer1->stop();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QVERIFY(form->List2->isVisible());
+        const LayoutState &s = form->layoutState();
+        QCOMPARE(s.Image1.left, 1950);
+        QCOMPARE(s.WebBrowser1.left, 2040);
+        QCOMPARE(form->Image1->x(), px(1950));
+        QCOMPARE(form->WebBrowser1->x(), px(2040));
+        // The player reaches the right edge of the client area; the strip sits under it.
+        const QWidget *client = form->centralWidget();
+        QVERIFY(qAbs(form->WebBrowser1->geometry().right() + 1 - client->width()) <= 1);
+        QCOMPARE(form->WebBrowser2->y(), form->WebBrowser1->height());
+        QVERIFY(qAbs(form->WebBrowser2->geometry().bottom() + 1 - client->height()) <= 1);
+    }
+
+    void viewCommands()
+    {
+        QTemporaryDir dir;
+        auto form = makeForm(dir);
+        form->show();
+        form->Timer1->stop();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+
+        form->jiemian->trigger();
+        QCOMPARE(form->ListMode, qint16(2));
+        QVERIFY(form->List1->isVisible() && form->Command2->isVisible() && form->Command3->isVisible());
+        QVERIFY(!form->List2->isVisible());
+
+        form->jiemu->trigger();
+        QCOMPARE(form->ListMode, qint16(1));
+        QVERIFY(form->List2->isVisible());
+        QVERIFY(form->List1->isVisible()); // left under List2, not hidden
+
+        form->jiemian->trigger();
+        QTest::mouseClick(form->Image1, Qt::LeftButton);
+        QCOMPARE(form->ListMode, qint16(0));
+        QVERIFY(!form->List1->isVisible() && !form->List2->isVisible() && !form->Command2->isVisible());
+        QCOMPARE(form->WebBrowser1->x(), px(100));
+        QTest::mouseClick(form->Image1, Qt::LeftButton);
+        QCOMPARE(form->ListMode, qint16(1));
+        QVERIFY(form->List2->isVisible());
+        // None of the view commands navigates.
+        QCOMPARE(rec(form->WebBrowser1)->navigations.size(), 1);
+    }
+
+    void vipTitleGivesVipLayout()
+    {
+        QTemporaryDir dir;
+        auto form = makeForm(dir);
+        form->show();
+        form->Timer1->stop();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        const int playerHeight = form->layoutState().WebBrowser1.height;
+        form->setWindowTitle(QStringLiteral("澄屿高清网络电视 V2.7 账号：abc VIP用户"));
+        form->Form_Resize();
+        QCOMPARE(form->layoutState().WebBrowser2.top, playerHeight + 3000);
+        QCOMPARE(form->layoutState().WebBrowser1.height, playerHeight + 2675 - 1175);
+    }
+
+    void clickingRowsPlays()
+    {
+        QTemporaryDir dir;
+        writeList(dir.filePath(QStringLiteral("dianshibiao.ini")),
+                  QStringLiteral("湖南卫视\r\nhttp://tv/1\r\n浙江卫视\r\nhttp://tv/2\r\n"));
+        writeList(dir.filePath(QStringLiteral("diantaibiao.ini")), QStringLiteral("中国之声 广播\r\nhttp://radio/1\r\n"));
+        auto form = makeForm(dir);
+        form->show();
+        form->Timer1->stop();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        auto *player = rec(form->WebBrowser1);
+
+        clickRow(form->List2, 1);
+        QCOMPARE(player->lastNavigation(), QStringLiteral("http://tv/2"));
+        clickRow(form->List2, 1);
+        QCOMPARE(player->navigations.count(QStringLiteral("http://tv/2")), 2);
+
+        form->jiemian_Click();
+        clickRow(form->List1, 0);
+        QCOMPARE(player->lastNavigation(), QStringLiteral("http://radio/1"));
+    }
+
+    void clickWithoutPlayableRowDoesNothing()
+    {
+        QTemporaryDir dir;
+        auto form = makeForm(dir);
+        auto *player = rec(form->WebBrowser1);
+        form->List1_Click(); // empty list
+        form->List2_Click();
+        QCOMPARE(player->navigations.size(), 1);
+
+        // A row whose working URL is missing (past the working table) plays nothing.
+        form->List2->setItems({QStringLiteral("0000.x")});
+        form->List2->setListIndex(0);
+        form->List2_Click();
+        QCOMPARE(player->navigations.size(), 1);
+
+        // No row selected.
+        form->Tv.Url = QStringList{QStringLiteral("http://tv/1")};
+        form->List2->setListIndex(-1);
+        form->List2_Click();
+        QCOMPARE(player->navigations.size(), 1);
+        form->List2->setListIndex(0);
+        form->List2_Click();
+        QCOMPARE(player->lastNavigation(), QStringLiteral("http://tv/1"));
+    }
+
+    void screenshotIsNotBlank()
+    {
+        QTemporaryDir dir;
+        writeList(dir.filePath(QStringLiteral("dianshibiao.ini")), QStringLiteral("湖南卫视\r\nhttp://tv/1\r\n"));
+        auto form = makeForm(dir);
+        form->show();
+        form->Timer1->stop();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        const QImage image = form->grab().toImage();
+        QSet<QRgb> colours;
+        for (int y = 0; y < image.height(); y += 4)
+            for (int x = 0; x < image.width(); x += 4)
+                colours.insert(image.pixel(x, y));
+        QVERIFY2(colours.size() > 3, "the window renders as a flat picture");
+    }
+
+    void closingUnloadsTheLoginDialog()
+    {
+        QTemporaryDir dir;
+        auto form = makeForm(dir);
+        QPointer<frmLogin> dialog = form->loginDialog();
+        QVERIFY(dialog);
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(form->loginDialog(), dialog.data()); // created once
+        form->show();
+        form->Timer1->stop();
+        QVERIFY(form->close());
+        QVERIFY(dialog.isNull());
+    }
+
+    void loginDialogAsDesigned()
+    {
+        QTemporaryDir dir;
+        auto form = makeForm(dir);
+        frmLogin *dialog = form->loginDialog();
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("澄屿用户登录"));
+        QCOMPARE(dialog->size(), QSize(px(3756), px(1896)));
+        QVERIFY(dialog->windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(!(dialog->windowFlags() & Qt::WindowMinimizeButtonHint));
+        QCOMPARE(dialog->cmdOK->text(), QStringLiteral("登陆"));
+        QCOMPARE(dialog->cmdCancel->text(), QStringLiteral("取消"));
+        QCOMPARE(dialog->Command1->text(), QStringLiteral("用户注册"));
+        QVERIFY(dialog->cmdOK->isDefault());
+        QVERIFY(dialog->Text1->isReadOnly());
+        QCOMPARE(dialog->txtUserName->maxLength(), 20);
+        QCOMPARE(dialog->txtPassword->maxLength(), 20);
+        QCOMPARE(dialog->txtPassword->echoMode(), QLineEdit::Password);
+        QVERIFY(!dialog->txtPassword->testAttribute(Qt::WA_InputMethodEnabled));
+        const QList<QLabel *> labels = dialog->findChildren<QLabel *>(QStringLiteral("lblLabels"));
+        QCOMPARE(labels.size(), 2);
+        QCOMPARE(labels.at(0)->text(), QStringLiteral("用户(&U):"));
+        QCOMPARE(labels.at(0)->buddy(), dialog->txtUserName);
+        QCOMPARE(labels.at(1)->text(), QStringLiteral("密码(&P):"));
+        QCOMPARE(labels.at(1)->buddy(), dialog->txtPassword);
+        QCOMPARE(dialog->txtUserName->nextInFocusChain(), dialog->txtPassword);
+        QCOMPARE(dialog->cmdOK->geometry(), QRect(px(120), px(1020), px(1140), px(390)));
+    }
+
+    void loginDialogKeys()
+    {
+        QTemporaryDir dir;
+        auto form = makeForm(dir);
+        frmLogin *dialog = form->loginDialog();
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        QSignalSpy signUp(dialog->Command1, &QPushButton::clicked);
+        QSignalSpy login(dialog->cmdOK, &QPushButton::clicked);
+        dialog->txtUserName->setFocus();
+        QTest::keyClick(dialog->txtUserName, Qt::Key_Escape);
+        QCOMPARE(signUp.size(), 1);
+        QVERIFY(dialog->isVisible());
+        QTest::keyClick(dialog->txtUserName, Qt::Key_Return);
+        QCOMPARE(login.size(), 1);
+        QTest::keyClicks(dialog->txtUserName, QStringLiteral("abcdefghijklmnopqrstuvwxyz"));
+        QCOMPARE(dialog->txtUserName->text(), QStringLiteral("abcdefghijklmnopqrst"));
+    }
+};
+
+QTEST_MAIN(TestForm1)
+#include "tst_form1.moc"
