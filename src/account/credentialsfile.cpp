@@ -74,11 +74,11 @@ SavedCredentials LoadCredentials(const QString &programDir)
 {
     QFile file(credentialsPath(programDir));
     const QFileInfo info(file.fileName());
-    SavedCredentials none;
-    none.fileFound = info.exists();
-    // Only a regular file is read: a pipe or a device could block or never end.
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
-        return none;
-    const QByteArray head = file.read(CredentialsReadLimit);
-    return head.isEmpty() ? none : parseCredentials(head);
+    // Only a regular file counts: a pipe or a device could block or never end.
+    if (!info.isFile())
+        return {};
+    QByteArray head;
+    if (file.open(QIODevice::ReadOnly))
+        head = file.read(CredentialsReadLimit);
+    return parseCredentials(head);
 }

@@ -17,6 +17,7 @@ struct SavedCredentials
 {
     QString user;
     QString password;
+    // A regular file of that name exists (hidden and read-only ones too).
     bool fileFound = false;
 
     bool hasAccount() const { return !user.isEmpty() || !password.isEmpty(); }
@@ -33,5 +34,6 @@ bool SaveCredentials(const QString &programDir, const QString &user, const QStri
 // ignored. Never fails: an unreadable or odd file gives what could be read.
 SavedCredentials LoadCredentials(const QString &programDir);
 
-// The unscrambled pair of a file's bytes; lines end in CR LF or LF alone.
+// The unscrambled pair of a file's bytes (fileFound set); lines end in CR LF
+// or LF alone.
 SavedCredentials parseCredentials(const QByteArray &content);
