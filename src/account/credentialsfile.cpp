@@ -55,7 +55,10 @@ bool SaveCredentials(const QString &programDir, const QString &user, const QStri
     if (!file.open(QIODevice::WriteOnly))
         return false;
     restrictToOwner(file);
-    if (file.write(content) != content.size()) {
+    // QSaveFile's commit() does not notice a write that fails when its buffer
+    // is flushed (disk full, size limit) and would put a cut file in place;
+    // flushing first catches it.
+    if (file.write(content) != content.size() || !file.flush()) {
         file.cancelWriting();
         return false;
     }
