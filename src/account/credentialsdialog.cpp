@@ -1,0 +1,25 @@
+#include "credentialsdialog.h"
+
+#include "account/credentialsfile.h"
+#include "account/frmlogin.h"
+
+#include <QLineEdit>
+
+void connectCredentialsSaving(frmLogin *dialog, const QString &programDir)
+{
+    if (!dialog)
+        return;
+    const auto save = [dialog, programDir] {
+        SaveCredentials(programDir, dialog->txtUserName->text(), dialog->txtPassword->text());
+    };
+    QObject::connect(dialog->txtUserName, &QLineEdit::textChanged, dialog, save);
+    QObject::connect(dialog->txtPassword, &QLineEdit::textChanged, dialog, save);
+}
+
+void fillLoginBoxes(frmLogin *dialog, const QString &user, const QString &password)
+{
+    if (!dialog || (user.isEmpty() && password.isEmpty()))
+        return;
+    dialog->txtUserName->setText(user);
+    dialog->txtPassword->setText(password);
+}

@@ -1,0 +1,87 @@
+#include "credentialsfile.h"
+
+#include "account/scramblecodec.h"
+#include "platform/codepage936.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+QString credentialsPath(const QString &programDir)
+{
+    return QDir(programDir).filePath(QLatin1String(CredentialsFileName));
+}
+
+QByteArray scrambledLine(const QString &text)
+{
+    return cp936::fromUnicode(ScrambleText(text)) + "\r\n";
+}
+
+// The line that starts at `from`, without its line end; moves `from` past it.
+QByteArray takeLine(const QByteArray &content, qsizetype &from)
+{
+    qsizetype end = content.indexOf('\n', from);
+    if (end < 0)
+        end = content.size();
+    QByteArray line = content.mid(from, end - from);
+    from = end + 1;
+    if (line.endsWith('\r'))
+        line.chop(1);
+    return line;
+}
+
+void restrictToOwner(QSaveFile &file)
+{
+#ifdef Q_OS_UNIX
+    // The password is only hidden, not encrypted: keep other users out.
+    // Where the file system has no modes this fails; the pair is still kept.
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+#else
+    Q_UNUSED(file);
+#endif
+}
+
+} // namespace
+
+bool SaveCredentials(const QString &programDir, const QString &user, const QString &password)
+{
+    if (user.isEmpty() || password.isEmpty())
+        return false;
+    const QByteArray content = scrambledLine(user) + scrambledLine(password);
+    QSaveFile file(credentialsPath(programDir));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    restrictToOwner(file);
+    // QSaveFile's commit() does not notice a write that fails when its buffer
+    // is flushed (disk full, size limit) and would put a cut file in place;
+    // flushing first catches it.
+    if (file.write(content) != content.size() || !file.flush()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+SavedCredentials parseCredentials(const QByteArray &content)
+{
+    qsizetype from = 0;
+    const QByteArray first = takeLine(content, from);
+    const QByteArray second = takeLine(content, from);
+    return SavedCredentials{UnscrambleText(cp936::toUnicode(first)), UnscrambleText(cp936::toUnicode(second)), true};
+}
+
+SavedCredentials LoadCredentials(const QString &programDir)
+{
+    QFile file(credentialsPath(programDir));
+    const QFileInfo info(file.fileName());
+    // Only a regular file counts: a pipe or a device could block or never end.
+    if (!info.isFile())
+        return {};
+    QByteArray head;
+    if (file.open(QIODevice::ReadOnly))
+        head = file.read(CredentialsReadLimit);
+    return parseCredentials(head);
+}
