@@ -1,5 +1,7 @@
 #include "form1.h"
 
+#include "account/credentialsdialog.h"
+#include "account/credentialsfile.h"
 #include "account/frmlogin.h"
 #include "directory/channellist.h"
 #include "directory/playback.h"
@@ -200,6 +202,7 @@ frmLogin *Form1::loginDialog()
 {
     if (!m_login) {
         m_login = new frmLogin(this);
+        connectCredentialsSaving(m_login, m_programDir);
         m_login->hide();
     }
     return m_login;
@@ -222,12 +225,22 @@ void Form1::Form_Load()
     attachSkin();
     loadDirectory(programFile(QString::fromLatin1(TvListFileName)), *List2, Tv);
     loadDirectory(programFile(QString::fromLatin1(RadioListFileName)), *List1, Radio);
+    loadSavedCredentials();
     ListMode = 1;
     ResumeUrl = kBlank;
     WebBrowser1->setSilent(true);
     WebBrowser2->setSilent(true);
     WebBrowser1->Navigate(kBlank);
     WebBrowser2->Navigate(kBlank);
+}
+
+void Form1::loadSavedCredentials()
+{
+    const SavedCredentials saved = LoadCredentials(m_programDir);
+    SavedUser = saved.user;
+    SavedPassword = saved.password;
+    if (saved.hasAccount())
+        fillLoginBoxes(loginDialog(), SavedUser, SavedPassword);
 }
 
 void Form1::Form_Unload()

@@ -112,6 +112,7 @@ private:
     void connectHandlers();
     void applyLayout(const LayoutState &state);
     void attachSkin();
+    void loadSavedCredentials();
 
     QString m_programDir;
     ServiceHosts m_hosts;

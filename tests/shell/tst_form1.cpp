@@ -1,4 +1,6 @@
+#include "account/credentialsfile.h"
 #include "account/frmlogin.h"
+#include "account/scramblecodec.h"
 #include "platform/codepage936.h"
 #include "platform/imagebox.h"
 #include "platform/listbox.h"
@@ -92,6 +94,46 @@ private Q_SLOTS:
 
     // A control created earlier lies above later ones; the child list runs
     // from the bottom of the stacking order to its top.
+    void startsWithTheSavedAccount()
+    {
+        QTemporaryDir dir;
+        QVERIFY(SaveCredentials(dir.path(), QStringLiteral("abc"), QStringLiteral("p,w")));
+        QFile file(dir.filePath(QStringLiteral("lumatv.dat")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray before = file.readAll();
+        file.close();
+        auto form = makeForm(dir);
+        QCOMPARE(form->SavedUser, QStringLiteral("abc"));
+        QCOMPARE(form->SavedPassword, QStringLiteral("p,w"));
+        frmLogin *dialog = form->existingLoginDialog();
+        QVERIFY(dialog);
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(dialog->txtUserName->text(), QStringLiteral("abc"));
+        QCOMPARE(dialog->txtPassword->text(), QStringLiteral("p,w"));
+        // Filling the boxes saved the same pair afresh.
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray after = file.readAll();
+        QVERIFY(after != before);
+        QCOMPARE(LoadCredentials(dir.path()).password, QStringLiteral("p,w"));
+    }
+
+    void startsWithOneLineCredentialsFile()
+    {
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("lumatv.dat")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const QByteArray line = ScrambleText(QStringLiteral("abc")).toLatin1() + "\r\n";
+        file.write(line);
+        file.close();
+        auto form = makeForm(dir);
+        QCOMPARE(form->SavedUser, QStringLiteral("abc"));
+        QVERIFY(form->SavedPassword.isEmpty());
+        QCOMPARE(form->existingLoginDialog()->txtUserName->text(), QStringLiteral("abc"));
+        QVERIFY(form->existingLoginDialog()->txtPassword->text().isEmpty());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), line); // not rewritten
+    }
+
     void controlsStackInCreationOrder()
     {
         QTemporaryDir dir;
