@@ -1,12 +1,12 @@
 #include "credentialsfile.h"
 
 #include "account/scramblecodec.h"
+#include "platform/atomicfile.h"
 #include "platform/codepage936.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -33,17 +33,6 @@ QByteArray takeLine(const QByteArray &content, qsizetype &from)
     return line;
 }
 
-void restrictToOwner(QSaveFile &file)
-{
-#ifdef Q_OS_UNIX
-    // The password is only hidden, not encrypted: keep other users out.
-    // Where the file system has no modes this fails; the pair is still kept.
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-#else
-    Q_UNUSED(file);
-#endif
-}
-
 } // namespace
 
 bool SaveCredentials(const QString &programDir, const QString &user, const QString &password)
@@ -51,18 +40,8 @@ bool SaveCredentials(const QString &programDir, const QString &user, const QStri
     if (user.isEmpty() || password.isEmpty())
         return false;
     const QByteArray content = scrambledLine(user) + scrambledLine(password);
-    QSaveFile file(credentialsPath(programDir));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    restrictToOwner(file);
-    // QSaveFile's commit() does not notice a write that fails when its buffer
-    // is flushed (disk full, size limit) and would put a cut file in place;
-    // flushing first catches it.
-    if (file.write(content) != content.size() || !file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    // The password is only hidden, not encrypted: keep other users out.
+    return writeFileAtomically(credentialsPath(programDir), content, true);
 }
 
 SavedCredentials parseCredentials(const QByteArray &content)

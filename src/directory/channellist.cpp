@@ -5,6 +5,7 @@
 #include "quickselect/pinyin.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -88,8 +89,11 @@ void showDirectory(const DirectoryEntries &entries, ListBox &list, ChannelTables
 
 void loadDirectory(const QString &path, ListBox &list, ChannelTables &tables)
 {
+    // Only a regular file counts: a pipe or a device could block or never end.
+    if (!QFileInfo(path).isFile())
+        return;
     QFile file(path);
-    if (!file.exists() || !file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly))
         return;
     const QString text = cp936::toUnicode(file.readAll());
     showDirectory(parseListFile(text), list, tables);

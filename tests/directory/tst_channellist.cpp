@@ -6,6 +6,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 namespace {
 
 void writeFile(const QString &path, const QByteArray &bytes)
@@ -167,6 +171,21 @@ private Q_SLOTS:
         loadDirectory(path, list, tables);
         QCOMPARE(list.ListCount(), entries);
         QCOMPARE(tables.entryCount(), entries);
+    }
+
+    void pipeInsteadOfFileDoesNotBlock()
+    {
+#ifdef Q_OS_UNIX
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("dianshibiao.ini"));
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        ListBox list;
+        ChannelTables tables;
+        loadDirectory(path, list, tables); // would wait for a writer for ever if opened
+        QCOMPARE(list.ListCount(), 0);
+#else
+        QSKIP("named pipes are a POSIX matter");
+#endif
     }
 
     void noCapOnEntries()
