@@ -3,6 +3,8 @@
 #include "account/credentialsdialog.h"
 #include "account/credentialsfile.h"
 #include "account/frmlogin.h"
+#include "account/login.h"
+#include "directory/channeldownload.h"
 #include "directory/channellist.h"
 #include "directory/playback.h"
 #include "platform/artwork.h"
@@ -78,6 +80,7 @@ Form1::Form1(const QString &programDir, const ServiceHosts &hosts, WebViewFactor
     setWindowIcon(artwork::gemIcon(artwork::PinkGem));
     createControls(makeWebView ? makeWebView : engineWebViewFactory());
     createMenu();
+    createSubsystems();
     connectHandlers();
     resize(twipsToPixels(kDesignClientWidth), twipsToPixels(kDesignClientHeight) + menuBar()->sizeHint().height());
     Form_Load();
@@ -189,8 +192,51 @@ void Form1::createMenu()
         n[k] = add(names[k], QString());
 }
 
+void Form1::createSubsystems()
+{
+    const Endpoints endpoints(m_hosts);
+    LoginContext login;
+    login.loginDialog = [this] { return loginDialog(); };
+    login.savedUser = [this] { return SavedUser; };
+    login.savedPassword = [this] { return SavedPassword; };
+    login.setTitle = [this](const QString &title) { setWindowTitle(title); };
+    login.runLayout = [this] { Form_Resize(); };
+    login.WebBrowser1 = WebBrowser1;
+    login.WebBrowser2 = WebBrowser2;
+    login.Timer2 = Timer2;
+    login.endpoints = endpoints;
+    m_account = new Login(login, this);
+
+    ChannelDownload::Context tv;
+    tv.kind = ChannelDownload::Kind::Tv;
+    tv.list = List2;
+    tv.tables = &Tv;
+    tv.holder = Text2;
+    tv.button = Command2;
+    tv.window = this;
+    tv.listFile = programFile(QString::fromLatin1(TvListFileName));
+    tv.endpoints = endpoints;
+    tv.accountName = [this] { return SavedUser; };
+    tv.loginStatus = [this] { return m_loginDialog ? m_loginDialog->Text1->text() : QString(); };
+    tv.noticeView = WebBrowser2;
+    m_tvDownload = new ChannelDownload(tv, this);
+
+    ChannelDownload::Context radio = tv;
+    radio.kind = ChannelDownload::Kind::Radio;
+    radio.list = List1;
+    radio.tables = &Radio;
+    radio.button = Command3;
+    radio.listFile = programFile(QString::fromLatin1(RadioListFileName));
+    radio.loginStatus = nullptr;
+    radio.noticeView = nullptr;
+    m_radioDownload = new ChannelDownload(radio, this);
+}
+
 void Form1::connectHandlers()
 {
+    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(denglu, &QAction::triggered, m_account, &Login::denglu_Click);
     connect(jiemu, &QAction::triggered, this, &Form1::jiemu_Click);
     connect(jiemian, &QAction::triggered, this, &Form1::jiemian_Click);
     connect(Image1, &ImageBox::Click, this, &Form1::Image1_Click);
@@ -200,12 +246,14 @@ void Form1::connectHandlers()
 
 frmLogin *Form1::loginDialog()
 {
-    if (!m_login) {
-        m_login = new frmLogin(this);
-        connectCredentialsSaving(m_login, m_programDir);
-        m_login->hide();
+    if (!m_loginDialog) {
+        m_loginDialog = new frmLogin(this);
+        connectCredentialsSaving(m_loginDialog, m_programDir);
+        m_account->attach(m_loginDialog);
+        connect(m_loginDialog, &frmLogin::discarded, this, [this] { m_loginDialog = nullptr; });
+        m_loginDialog->hide();
     }
-    return m_login;
+    return m_loginDialog;
 }
 
 void Form1::attachSkin()
@@ -248,7 +296,7 @@ void Form1::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    delete m_login;
+    delete m_loginDialog;
 }
 
 void Form1::Form_Resize()
@@ -298,6 +346,12 @@ void Form1::Image1_Click()
 void Form1::List1_Click() { playSelectedRow(*List1, Radio.Url, *WebBrowser1); }
 
 void Form1::List2_Click() { playSelectedRow(*List2, Tv.Url, *WebBrowser1); }
+
+void Form1::Command2_Click() { m_tvDownload->run(); }
+
+void Form1::Command3_Click() { m_radioDownload->run(); }
+
+void Form1::MailDenglu() { m_account->MailDenglu(); }
 
 void Form1::showEvent(QShowEvent *event)
 {

@@ -9,7 +9,9 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class ChannelDownload;
 class ImageBox;
+class Login;
 class ListBox;
 class QAction;
 class QLineEdit;
@@ -84,7 +86,7 @@ public:
     // The login dialog, created (hidden) on first use.
     frmLogin *loginDialog();
     // The login dialog if it exists, without creating it.
-    frmLogin *existingLoginDialog() const { return m_login; }
+    frmLogin *existingLoginDialog() const { return m_loginDialog; }
 
     // Handlers.
     void Form_Load();
@@ -95,6 +97,10 @@ public:
     void Image1_Click();
     void List1_Click();
     void List2_Click();
+    void Command2_Click();
+    void Command3_Click();
+    // The automatic login from the saved account.
+    void MailDenglu();
 
     // The placement the layout last applied.
     const LayoutState &layoutState() const { return m_layout; }
@@ -113,11 +119,15 @@ private:
     void applyLayout(const LayoutState &state);
     void attachSkin();
     void loadSavedCredentials();
+    void createSubsystems();
 
     QString m_programDir;
     ServiceHosts m_hosts;
     QWidget *m_client;
-    QPointer<frmLogin> m_login;
+    QPointer<frmLogin> m_loginDialog;
+    Login *m_account = nullptr;
+    ChannelDownload *m_tvDownload = nullptr;
+    ChannelDownload *m_radioDownload = nullptr;
     LayoutState m_layout;
     bool m_timersStarted = false;
     bool m_unloaded = false;

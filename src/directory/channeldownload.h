@@ -1,0 +1,60 @@
+#pragma once
+
+#include "account/endpoints.h"
+#include "quickselect/channeltables.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class ListBox;
+class QPlainTextEdit;
+class QPushButton;
+class WebView;
+
+// One directory's refresh from the service: service host 2 first, then
+// service host 1; the accepted text is listed, tabled and written to the list
+// file. Each run works on its own copy of the text from fetch to file, so two
+// runs that overlap while a fetch waits never mix their directories. A run in
+// which neither host delivers an accepted reply changes nothing that was there.
+class ChannelDownload : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Kind { Tv, Radio };
+
+    struct Context
+    {
+        Kind kind = Kind::Tv;
+        ListBox *list = nullptr;
+        ChannelTables *tables = nullptr;
+        QPlainTextEdit *holder = nullptr; // Text2: the last accepted list text
+        QPushButton *button = nullptr;
+        QWidget *window = nullptr; // shows the busy cursor while the run lasts
+        QString listFile;
+        Endpoints endpoints{ServiceHosts{}};
+        std::function<QString()> accountName; // SavedUser
+        // TV only: the login dialog's status box text, and the notice view.
+        std::function<QString()> loginStatus;
+        WebView *noticeView = nullptr;
+    };
+
+    explicit ChannelDownload(Context context, QObject *parent = nullptr);
+
+    // The whole download; runs inside the click or tick that started it.
+    void run();
+    bool isRunning() const { return m_running; }
+
+    // The acceptance marker of the kind: "卫视" for TV, "广播" for radio.
+    static QString marker(Kind kind);
+
+private:
+    QString fetch(Endpoints::Host host, const QString &name) const;
+    void requestVerificationPage(const QString &name) const;
+    void begin();
+    void end();
+
+    Context m;
+    bool m_running = false;
+};

@@ -1,0 +1,264 @@
+#include "account/frmlogin.h"
+#include "platform/codepage936.h"
+#include "platform/listbox.h"
+#include "recordingwebview.h"
+#include "shell/form1.h"
+#include "testhttpserver.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+const QString kTvPath = QStringLiteral("/user/jiemubiao.asp");
+const QString kRadioPath = QStringLiteral("/user/diantaibiao.asp");
+const QString kTvText = QStringLiteral("湖南卫视\r\nhttp://tv/1\r\n浙江卫视\r\nhttp://tv/2\r\nCCTV-1\r\nhttp://tv/3");
+const QString kRadioText = QStringLiteral("中国之声 广播\r\nhttp://radio/1");
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString &path, const QString &text)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(cp936::fromUnicode(text));
+}
+
+RecordingWebView *rec(WebView *view) { return static_cast<RecordingWebView *>(view); }
+
+// Row k, the working URL at k and the working entry line at k describe the same entry.
+void verifyInStep(const ListBox *list, const ChannelTables &tables)
+{
+    QCOMPARE(tables.Url.size(), list->ListCount());
+    QCOMPARE(tables.Line.size(), list->ListCount());
+    for (int k = 0; k < list->ListCount(); ++k)
+        QVERIFY2(tables.Line.at(k).startsWith(list->List(k)), qPrintable(list->List(k)));
+}
+
+} // namespace
+
+class TestDownload : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<TestHttpServer> host1;
+    std::unique_ptr<TestHttpServer> host2;
+    std::unique_ptr<QTemporaryDir> dir;
+
+    std::unique_ptr<Form1> makeForm()
+    {
+        auto form = std::make_unique<Form1>(dir->path(), ServiceHosts{host1->baseUrl(), host2->baseUrl()},
+                                            recordingWebViewFactory());
+        return form;
+    }
+    QString file(const char *name) const { return dir->filePath(QLatin1String(name)); }
+
+private Q_SLOTS:
+    void init()
+    {
+        host1 = std::make_unique<TestHttpServer>();
+        host2 = std::make_unique<TestHttpServer>();
+        dir = std::make_unique<QTemporaryDir>();
+    }
+
+    void host2WithMarkerIsUsedAlone()
+    {
+        host2->setAnswer(kTvPath, TestHttpAnswer::gbk(kTvText));
+        auto form = makeForm();
+        form->Command2->click();
+        QCOMPARE(host2->requests(), QStringList{kTvPath + "?yh="});
+        QCOMPARE(host1->requestCount(), 0);
+        QCOMPARE(form->List2->items(), (QStringList{"0000.湖南卫视", "0001.浙江卫视", "0002.CCTV-1"}));
+        QCOMPARE(form->TvUrl(), (QStringList{"http://tv/1", "http://tv/2", "http://tv/3"}));
+        QCOMPARE(form->TvUrlAll(), form->TvUrl());
+        QCOMPARE(form->TvLineAll().at(2), QStringLiteral("0002.CCTV-1") + QString(12, u' ') + "CCTV1");
+        QCOMPARE(form->Text2->toPlainText(), kTvText);
+        QCOMPARE(readFile(file("dianshibiao.ini")), cp936::fromUnicode(kTvText + "\r\n"));
+        verifyInStep(form->List2, form->Tv);
+    }
+
+    void host1IsAskedWhenHost2LacksTheMarker()
+    {
+        host2->setAnswer(kTvPath, TestHttpAnswer::html(QStringLiteral("<html>服务器错误</html>"), 500));
+        host1->setAnswer(kTvPath, TestHttpAnswer::gbk(kTvText + "\r\n"));
+        auto form = makeForm();
+        form->Command2->click();
+        QCOMPARE(host2->requestCount(), 1);
+        QCOMPARE(host1->requestCount(), 1);
+        QCOMPARE(form->List2->ListCount(), 3); // the empty last line forms no entry
+        QCOMPARE(readFile(file("dianshibiao.ini")), cp936::fromUnicode(kTvText + "\r\n\r\n"));
+    }
+
+    void failedRefreshChangesNothing()
+    {
+        const QString old = QStringLiteral("湖南卫视\r\nhttp://old/1\r\n");
+        writeFile(file("dianshibiao.ini"), old);
+        host2->setAnswer(kTvPath, TestHttpAnswer::gbk(QStringLiteral("no list here")));
+        auto form = makeForm();
+        const QStringList rows = form->List2->items();
+        const ChannelTables tables = form->Tv;
+        form->Command2->click();
+        QCOMPARE(host1->requestCount(), 1); // asked, answered 404
+        QCOMPARE(form->List2->items(), rows);
+        QCOMPARE(form->TvUrlAll(), tables.UrlAll);
+        QCOMPARE(form->TvLine(), tables.Line);
+        QCOMPARE(readFile(file("dianshibiao.ini")), cp936::fromUnicode(old));
+        QVERIFY(form->Command2->isEnabled());
+    }
+
+    void lineEnds_data()
+    {
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QStringList>("urls");
+        QTest::newRow("crlf") << QStringLiteral("a卫视\r\nu1\r\nb\r\nu2\r\n") << QStringList{"u1", "u2"};
+        QTest::newRow("lf only") << QStringLiteral("a卫视\nu1\nb\nu2\n") << QStringList{"u1", "u2"};
+        QTest::newRow("unpaired last line") << QStringLiteral("a卫视\r\nu1\r\nb") << QStringList{"u1"};
+        QTest::newRow("empty name and url") << QStringLiteral("\r\n\r\nx卫视\r\nu") << QStringList{"", "u"};
+    }
+    void lineEnds()
+    {
+        QFETCH(QString, reply);
+        host2->setAnswer(kTvPath, TestHttpAnswer::gbk(reply));
+        auto form = makeForm();
+        form->Command2->click();
+        QTEST(form->TvUrl(), "urls");
+        verifyInStep(form->List2, form->Tv);
+        QCOMPARE(readFile(file("dianshibiao.ini")), cp936::fromUnicode(reply + "\r\n"));
+    }
+
+    void emptyNameGivesNumberOnlyRow()
+    {
+        host2->setAnswer(kTvPath, TestHttpAnswer::gbk(QStringLiteral("\r\nhttp://x\r\n卫视\r\nhttp://y")));
+        auto form = makeForm();
+        form->Command2->click();
+        QCOMPARE(form->List2->List(0), QStringLiteral("0000."));
+    }
+
+    void verificationPageOnlyForTvWithUnknownGrade()
+    {
+        host2->setAnswer(kTvPath, TestHttpAnswer::gbk(kTvText));
+        host2->setAnswer(kRadioPath, TestHttpAnswer::gbk(kRadioText));
+        auto form = makeForm();
+        auto *notice = rec(form->WebBrowser2);
+
+        form->Command2->click(); // no account: no verification page
+        QCOMPARE(notice->navigations.size(), 1);
+
+        form->SavedUser = QStringLiteral("abc");
+        form->Command2->click();
+        QCOMPARE(host2->lastRequest(), kTvPath + "?yh=abc");
+        QCOMPARE(notice->lastNavigation(), host2->url(QStringLiteral("/user/yanzhen.asp?yh=abc")));
+
+        form->Command3->click();
+        QCOMPARE(notice->navigations.size(), 2);
+
+        form->loginDialog()->Text1->setText(QStringLiteral("普通用户"));
+        form->Command2->click();
+        QCOMPARE(notice->navigations.size(), 2);
+    }
+
+    void shorterListLeavesNothingBehind()
+    {
+        host2->setAnswer(kTvPath, TestHttpAnswer::gbk(kTvText));
+        auto form = makeForm();
+        form->Command2->click();
+        host2->setAnswer(kTvPath, TestHttpAnswer::gbk(QStringLiteral("北京卫视\r\nhttp://new/1")));
+        form->Command2->click();
+        QCOMPARE(form->TvUrlAll(), QStringList{"http://new/1"});
+        QCOMPARE(form->TvLineAll().size(), 1);
+        QCOMPARE(form->List2->ListCount(), 1);
+    }
+
+    void overlappingDownloadsKeepTheirOwnText()
+    {
+        TestHttpAnswer slowTv = TestHttpAnswer::gbk(kTvText);
+        slowTv.delayMs = 300;
+        host2->setAnswer(kTvPath, slowTv);
+        host2->setAnswer(kRadioPath, TestHttpAnswer::gbk(kRadioText));
+        auto form = makeForm();
+        bool disabledDuringRun = false;
+        QTimer::singleShot(50, form.get(), [&] {
+            disabledDuringRun = !form->Command2->isEnabled() && form->cursor().shape() == Qt::BusyCursor;
+            form->Command2->click(); // ignored while its own run lasts
+            form->Command3->click();
+        });
+        form->Command2->click();
+        QVERIFY(disabledDuringRun);
+        QCOMPARE(host2->requestCount(kTvPath), 1);
+        QCOMPARE(form->RadioUrl(), QStringList{"http://radio/1"});
+        QCOMPARE(form->TvUrl().size(), 3);
+        QCOMPARE(readFile(file("diantaibiao.ini")), cp936::fromUnicode(kRadioText + "\r\n"));
+        QCOMPARE(readFile(file("dianshibiao.ini")), cp936::fromUnicode(kTvText + "\r\n"));
+        QCOMPARE(form->Text2->toPlainText(), kTvText); // the last accepted text
+        QVERIFY(form->Command2->isEnabled());
+        QVERIFY(form->cursor().shape() != Qt::BusyCursor);
+        verifyInStep(form->List1, form->Radio);
+        verifyInStep(form->List2, form->Tv);
+    }
+
+    void unwritableDirectoryKeepsOldFile()
+    {
+        if (::geteuid() == 0)
+            QSKIP("the superuser writes into read-only directories");
+        const QString old = QStringLiteral("湖南卫视\r\nhttp://old/1\r\n");
+        writeFile(file("dianshibiao.ini"), old);
+        host2->setAnswer(kTvPath, TestHttpAnswer::gbk(kTvText));
+        auto form = makeForm();
+        QFile::setPermissions(dir->path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        form->Command2->click();
+        QFile::setPermissions(dir->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QCOMPARE(readFile(file("dianshibiao.ini")), cp936::fromUnicode(old));
+        QCOMPARE(form->List2->ListCount(), 3);
+    }
+
+    void listFileInTheWayKeepsTheProgramRunning()
+    {
+        // A directory where the list file should be: the write fails, the list still shows.
+        QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("diantaibiao.ini")));
+        host2->setAnswer(kRadioPath, TestHttpAnswer::gbk(kRadioText));
+        auto form = makeForm();
+        form->Command3->click();
+        QCOMPARE(form->List1->ListCount(), 1);
+        QVERIFY(QFileInfo(file("diantaibiao.ini")).isDir());
+    }
+
+    void badReplies_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("entries");
+        QTest::newRow("empty") << QByteArray() << 0;
+        QTest::newRow("invalid gbk") << QByteArray("\xFF\xFE\x81\xCE\xC0\xCA\xD3\r\nu\r\n", 11) << 1;
+        QByteArray endless(4 * 1024 * 1024, 'x');
+        endless += cp936::fromUnicode(QStringLiteral("卫视"));
+        QTest::newRow("one endless line") << endless << 0;
+        QByteArray many;
+        for (int i = 0; i < 200000; ++i)
+            many += cp936::fromUnicode(QStringLiteral("卫视%1\r\nhttp://h/%1\r\n").arg(i));
+        QTest::newRow("200000 entries") << many << 200000;
+    }
+    void badReplies()
+    {
+        QFETCH(QByteArray, body);
+        TestHttpAnswer answer = TestHttpAnswer::text(body, 200, "text/plain; charset=gb2312");
+        host2->setAnswer(kTvPath, answer);
+        auto form = makeForm();
+        form->Command2->click();
+        QTEST(int(form->TvUrlAll().size()), "entries");
+        verifyInStep(form->List2, form->Tv);
+    }
+};
+
+QTEST_MAIN(TestDownload)
+#include "tst_download.moc"
