@@ -8,7 +8,7 @@
 #include "platform/listbox.h"
 #include "webview/webview.h"
 
-#include <QPlainTextEdit>
+#include "platform/multilinetextbox.h"
 #include <QPushButton>
 
 namespace {
@@ -51,7 +51,7 @@ void ChannelDownload::run()
     begin();
     const QStringList previousRows = m.list->items();
     m.list->Clear();
-    m.holder->clear();
+    m.holder->setText(QString());
 
     const QString name = m.accountName ? m.accountName() : QString();
     const QString mark = marker(m.kind);
@@ -59,14 +59,14 @@ void ChannelDownload::run()
     QString reply = fetch(Endpoints::Host2, name);
     if (reply.contains(mark)) {
         accepted = reply;
-        m.holder->setPlainText(accepted);
+        m.holder->setText(accepted);
         requestVerificationPage(name);
     }
     if (accepted.size() < kMinimumAccepted) {
         reply = fetch(Endpoints::Host1, name);
         if (reply.contains(mark)) {
             accepted = reply;
-            m.holder->setPlainText(accepted);
+            m.holder->setText(accepted);
         }
     }
 

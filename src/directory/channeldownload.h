@@ -9,7 +9,7 @@
 #include <functional>
 
 class ListBox;
-class QPlainTextEdit;
+class MultiLineTextBox;
 class QPushButton;
 class WebView;
 
@@ -29,7 +29,7 @@ public:
         Kind kind = Kind::Tv;
         ListBox *list = nullptr;
         ChannelTables *tables = nullptr;
-        QPlainTextEdit *holder = nullptr; // Text2: the last accepted list text
+        MultiLineTextBox *holder = nullptr; // Text2: the last accepted list text
         QPushButton *button = nullptr;
         QWidget *window = nullptr; // shows the busy cursor while the run lasts
         QString listFile;

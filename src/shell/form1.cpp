@@ -19,7 +19,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPlainTextEdit>
+#include "platform/multilinetextbox.h"
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -106,7 +106,7 @@ void Form1::createControls(const WebViewFactory &makeWebView)
     Timer1 = makeTimer(this, "Timer1", 500);
     Text1 = hiddenTextBox(m_client, "Text1", 240, 7320, 1455, 375);
 
-    Text2 = new QPlainTextEdit(m_client);
+    Text2 = new MultiLineTextBox(m_client);
     Text2->setObjectName(QStringLiteral("Text2"));
     place(Text2, 2280, 1440, 6975, 4815);
     Text2->hide();

@@ -15,7 +15,7 @@ class Login;
 class ListBox;
 class QAction;
 class QLineEdit;
-class QPlainTextEdit;
+class MultiLineTextBox;
 class QPushButton;
 class QTimer;
 
@@ -60,7 +60,7 @@ public:
     QLineEdit *Text3;
     QTimer *Timer1;
     QLineEdit *Text1;
-    QPlainTextEdit *Text2;
+    MultiLineTextBox *Text2;
     ListBox *List2;
     WebView *WebBrowser2;
     WebView *WebBrowser1;

@@ -7,7 +7,7 @@
 
 #include <QFile>
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include "platform/multilinetextbox.h"
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -84,7 +84,7 @@ private Q_SLOTS:
         QCOMPARE(form->TvUrl(), (QStringList{"http://tv/1", "http://tv/2", "http://tv/3"}));
         QCOMPARE(form->TvUrlAll(), form->TvUrl());
         QCOMPARE(form->TvLineAll().at(2), QStringLiteral("0002.CCTV-1") + QString(12, u' ') + "CCTV1");
-        QCOMPARE(form->Text2->toPlainText(), kTvText);
+        QCOMPARE(form->Text2->Text(), kTvText);
         QCOMPARE(readFile(file("dianshibiao.ini")), cp936::fromUnicode(kTvText + "\r\n"));
         verifyInStep(form->List2, form->Tv);
     }
@@ -201,7 +201,7 @@ private Q_SLOTS:
         QCOMPARE(form->TvUrl().size(), 3);
         QCOMPARE(readFile(file("diantaibiao.ini")), cp936::fromUnicode(kRadioText + "\r\n"));
         QCOMPARE(readFile(file("dianshibiao.ini")), cp936::fromUnicode(kTvText + "\r\n"));
-        QCOMPARE(form->Text2->toPlainText(), kTvText); // the last accepted text
+        QCOMPARE(form->Text2->Text(), kTvText); // the last accepted text
         QVERIFY(form->Command2->isEnabled());
         QVERIFY(form->cursor().shape() != Qt::BusyCursor);
         verifyInStep(form->List1, form->Radio);

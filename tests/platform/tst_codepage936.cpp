@@ -54,6 +54,8 @@ private Q_SLOTS:
         QTest::newRow("亍") << QStringLiteral("亍") << 0xD8A1;
         QTest::newRow("question mark") << QStringLiteral("?") << 0x3F;
         QTest::newRow("thai") << QStringLiteral("\u0E01") << int(cp936::NoCode);
+        QTest::newRow("soft hyphen, which the encoder drops") << QStringLiteral("\u00AD") << int(cp936::NoCode);
+        QTest::newRow("middle dot after the soft hyphen") << QStringLiteral("·") << 0xA1A4;
         QTest::newRow("lone surrogate") << QString(QChar(char16_t(0xD83D))) << int(cp936::NoCode);
     }
     void code()
@@ -61,6 +63,25 @@ private Q_SLOTS:
         QFETCH(QString, ch);
         QFETCH(int, code);
         QCOMPARE(int(cp936::code(ch.at(0))), code);
+    }
+
+    void codeAgreesWithTheEncoderForEveryCharacter()
+    {
+        int mismatches = 0;
+        for (char32_t u = 1; u < 0x10000; ++u) {
+            if (u >= 0xD800 && u <= 0xDFFF)
+                continue;
+            const QChar ch{char16_t(u)};
+            const QByteArray bytes = cp936::fromUnicode(QString(ch));
+            quint16 expected = cp936::NoCode;
+            if (bytes.size() == 2)
+                expected = quint16(quint8(bytes[0]) << 8 | quint8(bytes[1]));
+            else if (bytes.size() == 1 && !(bytes[0] == '?' && u != u'?'))
+                expected = quint8(bytes[0]);
+            if (cp936::code(ch) != expected && ++mismatches <= 5)
+                qWarning("U+%04X: code %04X, encoder %04X", unsigned(u), cp936::code(ch), expected);
+        }
+        QCOMPARE(mismatches, 0);
     }
 };
 
