@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the program and starts it in a program directory with sample lists.
+# Builds the program and starts it in a program directory with sample lists,
+# with the reference service running beside it.
 # Without a display it runs under Xvfb, saves build/screenshot.png and quits.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -21,10 +22,17 @@ pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
 trap cleanup EXIT
 
+# The reference service plays both service hosts on 127.0.0.1:8801 and :8802;
+# the options of ./run.sh go to it (./run.sh --only-host1 leaves host 2 down).
 if [ -x build/bin/chengyu-service ]; then
-  build/bin/chengyu-service --data demo &
+  build/bin/chengyu-service --data demo "$@" &
   pids+=($!)
-  sleep 1
+  for _ in $(seq 50); do
+    (exec 3<>/dev/tcp/127.0.0.1/8801) 2>/dev/null && break
+    (exec 3<>/dev/tcp/127.0.0.1/8802) 2>/dev/null && break
+    kill -0 "${pids[-1]}" 2>/dev/null || break
+    sleep 0.1
+  done
 fi
 
 if [ -n "${DISPLAY:-}" ]; then

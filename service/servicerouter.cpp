@@ -181,7 +181,7 @@ ServiceAnswer ServiceRouter::answer(const ServiceRequest &request)
 {
     if (request.method != u"GET")
         return htmlAnswer(QStringLiteral("405"), QStringLiteral("<div class=\"wrap\"><h1>405 只接受 GET</h1></div>"), 405);
-    // Paths of the service are matched without regard to case, as the original server does.
+    // Paths are matched without regard to case ("/user/Download2.asp" and the like).
     const QString path = request.path.toLower();
     if (path == u"/" || path == u"/index.html")
         return index();

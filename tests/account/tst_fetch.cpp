@@ -3,6 +3,7 @@
 #include "support/testhttpserver.h"
 
 #include <QElapsedTimer>
+#include <QTimer>
 #include <QTest>
 
 namespace {
@@ -43,6 +44,7 @@ private Q_SLOTS:
     void refusedConnectionYieldsEmptyText();
     void silentServerTimesOut();
     void slowButSteadyAnswerIsNotCutOff();
+    void quittingTheApplicationEndsAWaitingFetch();
     void redirectIsFollowedToAnotherHost();
     void oversizedBodyCountsAsFailure();
     void bodyAtTheLimitIsKept();
@@ -155,6 +157,28 @@ void TestFetch::slowButSteadyAnswerIsNotCutOff()
     server.setAnswer(QStringLiteral("/slow"), slow);
 
     QCOMPARE(FetchUrlText(server.url(QStringLiteral("/slow")), kGb2312), QStringLiteral("0123456789"));
+}
+
+void TestFetch::quittingTheApplicationEndsAWaitingFetch()
+{
+    SettingsOverride longWait(withIdleTimeout(20000));
+    TestHttpServer server;
+    server.setAnswer(QStringLiteral("/slow"), TestHttpAnswer::silent());
+    QString text = QStringLiteral("not fetched");
+    qint64 waited = -1;
+    // The fetch runs in a handler of the application's own loop, as in the program.
+    QTimer::singleShot(0, qApp, [&] {
+        QElapsedTimer clock;
+        clock.start();
+        text = FetchUrlText(server.url(QStringLiteral("/slow")), kGb2312);
+        waited = clock.elapsed();
+    });
+    QTimer::singleShot(200, qApp, [] { QCoreApplication::exit(0); });
+
+    QCoreApplication::exec();
+
+    QCOMPARE(text, QString());
+    QVERIFY2(waited >= 0 && waited < 10000, qPrintable(QString::number(waited)));
 }
 
 void TestFetch::redirectIsFollowedToAnotherHost()
