@@ -6,6 +6,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 class SilentPage : public QWebEnginePage
@@ -64,6 +65,9 @@ EngineWebView::EngineWebView(QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
     m_view->setPage(new SilentPage(this, QWebEngineProfile::defaultProfile()));
+    // A channel page starts playing as soon as it is chosen; the choice in the
+    // list is the user's gesture.
+    m_view->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
     connect(m_view, &QWebEngineView::loadStarted, this, &EngineWebView::onLoadStarted);
     connect(m_view, &QWebEngineView::loadFinished, this, &EngineWebView::onLoadFinished);
 }
