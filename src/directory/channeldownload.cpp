@@ -18,6 +18,12 @@ constexpr int kMinimumAccepted = 3;
 
 } // namespace
 
+void storeDownloadedList(const QString &text, ListBox &list, ChannelTables &tables, const QString &listFile)
+{
+    showDirectory(parseDownloadedList(text), list, tables);
+    writeFileAtomically(listFile, cp936::fromUnicode(text + QStringLiteral("\r\n")));
+}
+
 ChannelDownload::ChannelDownload(Context context, QObject *parent)
     : QObject(parent)
     , m(std::move(context))
@@ -77,8 +83,7 @@ void ChannelDownload::run()
         if (m.list->ListCount() == 0)
             m.list->setItems(previousRows);
     } else {
-        showDirectory(parseDownloadedList(accepted), *m.list, *m.tables);
-        writeFileAtomically(m.listFile, cp936::fromUnicode(accepted + QStringLiteral("\r\n")));
+        storeDownloadedList(accepted, *m.list, *m.tables, m.listFile);
     }
     end();
 }

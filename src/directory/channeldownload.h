@@ -13,6 +13,10 @@ class MultiLineTextBox;
 class QPushButton;
 class WebView;
 
+// Lists an accepted list text, replaces the directory's tables with its
+// entries and writes it, followed by CR LF, to the list file.
+void storeDownloadedList(const QString &text, ListBox &list, ChannelTables &tables, const QString &listFile);
+
 // One directory's refresh from the service: service host 2 first, then
 // service host 1; the accepted text is listed, tabled and written to the list
 // file. Each run works on its own copy of the text from fetch to file, so two

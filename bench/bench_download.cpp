@@ -1,0 +1,48 @@
+// What a list refresh does beyond the fetch: parse the accepted text, list
+// it, fill the tables and write the list file.
+#include "directory/channeldownload.h"
+#include "platform/listbox.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+QString listText(int entries)
+{
+    QString text;
+    for (int i = 0; i < entries; ++i)
+        text += QStringLiteral("湖南卫视%1\r\nhttp://127.0.0.1:8801/play/tv/%1\r\n").arg(i);
+    return text;
+}
+
+void BM_StoreDownloadedList(benchmark::State &state)
+{
+    const QString text = listText(int(state.range(0)));
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("dianshibiao.ini"));
+    ListBox list;
+    list.resize(130, 500);
+    list.show();
+    for (auto _ : state) {
+        ChannelTables tables;
+        storeDownloadedList(text, list, tables, file);
+        QCoreApplication::processEvents();
+        benchmark::DoNotOptimize(tables.entryCount());
+    }
+}
+BENCHMARK(BM_StoreDownloadedList)->Arg(4401)->Arg(200000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
