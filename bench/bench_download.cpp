@@ -3,10 +3,9 @@
 #include "directory/channeldownload.h"
 #include "platform/listbox.h"
 
-#include <QApplication>
 #include <QTemporaryDir>
 
-#include <benchmark/benchmark.h>
+#include "benchmain.h"
 
 namespace {
 
@@ -37,12 +36,4 @@ BENCHMARK(BM_StoreDownloadedList)->Arg(4401)->Arg(200000)->Unit(benchmark::kMill
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+CHENGYU_BENCHMARK_WIDGETS_MAIN()

@@ -3,11 +3,10 @@
 #include "platform/codepage936.h"
 #include "platform/listbox.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <benchmark/benchmark.h>
+#include "benchmain.h"
 
 namespace {
 
@@ -46,12 +45,4 @@ BENCHMARK(BM_LoadListFile)->Arg(4401)->Arg(200000)->Unit(benchmark::kMillisecond
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+CHENGYU_BENCHMARK_WIDGETS_MAIN()

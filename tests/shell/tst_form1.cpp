@@ -48,6 +48,15 @@ void clickRow(ListBox *list, int row)
 
 int px(int twips) { return twipsToPixels(twips); }
 
+// Shows the window with the start-up schedule held back, so that the test
+// alone decides what happens.
+bool showQuietly(Form1 &form)
+{
+    form.show();
+    form.Timer1->stop();
+    return QTest::qWaitForWindowExposed(&form);
+}
+
 } // namespace
 
 class TestForm1 : public QObject
@@ -217,9 +226,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         writeList(dir.filePath(QStringLiteral("dianshibiao.ini")), QStringLiteral("湖南卫视\r\nhttp://tv/1\r\n"));
         auto form = makeForm(dir);
-        form->show();
-        form->Timer1->stop();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QVERIFY(showQuietly(*form));
         const QImage tv = form->List2->viewport()->grab().toImage();
         QCOMPARE(tv.pixelColor(tv.width() - 2, tv.height() - 2), QColor(Qt::black));
         form->jiemian_Click();
@@ -231,9 +238,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         auto form = makeForm(dir);
-        form->show();
-        form->Timer1->stop();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QVERIFY(showQuietly(*form));
         QVERIFY(form->List2->isVisible());
         const LayoutState &s = form->layoutState();
         QCOMPARE(s.Image1.left, 1950);
@@ -251,9 +256,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         auto form = makeForm(dir);
-        form->show();
-        form->Timer1->stop();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QVERIFY(showQuietly(*form));
 
         form->jiemian->trigger();
         QCOMPARE(form->ListMode, qint16(2));
@@ -281,9 +284,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         auto form = makeForm(dir);
-        form->show();
-        form->Timer1->stop();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QVERIFY(showQuietly(*form));
         const int playerHeight = form->layoutState().WebBrowser1.height;
         form->setWindowTitle(QStringLiteral("澄屿高清网络电视 V2.7 账号：abc VIP用户"));
         form->Form_Resize();
@@ -298,9 +299,7 @@ private Q_SLOTS:
                   QStringLiteral("湖南卫视\r\nhttp://tv/1\r\n浙江卫视\r\nhttp://tv/2\r\n"));
         writeList(dir.filePath(QStringLiteral("diantaibiao.ini")), QStringLiteral("中国之声 广播\r\nhttp://radio/1\r\n"));
         auto form = makeForm(dir);
-        form->show();
-        form->Timer1->stop();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QVERIFY(showQuietly(*form));
         auto *player = rec(form->WebBrowser1);
 
         clickRow(form->List2, 1);
@@ -343,9 +342,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         writeList(dir.filePath(QStringLiteral("dianshibiao.ini")), QStringLiteral("湖南卫视\r\nhttp://tv/1\r\n"));
         auto form = makeForm(dir);
-        form->show();
-        form->Timer1->stop();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QVERIFY(showQuietly(*form));
         const QImage image = form->grab().toImage();
         QSet<QRgb> colours;
         for (int y = 0; y < image.height(); y += 4)

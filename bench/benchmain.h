@@ -1,0 +1,18 @@
+#pragma once
+
+// main() for benchmarks that need widgets: an offscreen application around
+// Google Benchmark's own run.
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+#define CHENGYU_BENCHMARK_WIDGETS_MAIN()                                                                               \
+    int main(int argc, char **argv)                                                                                    \
+    {                                                                                                                  \
+        qputenv("QT_QPA_PLATFORM", "offscreen");                                                                       \
+        QApplication app(argc, argv);                                                                                  \
+        benchmark::Initialize(&argc, argv);                                                                            \
+        benchmark::RunSpecifiedBenchmarks();                                                                           \
+        benchmark::Shutdown();                                                                                         \
+        return 0;                                                                                                      \
+    }
