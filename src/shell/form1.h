@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class AnnouncementMenu;
 class ImageBox;
 class ListBox;
 class QAction;
@@ -16,6 +17,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
+class StartupSchedule;
 
 // The main window: owns the controls, the long-lived state and one object per
 // subsystem, and wires the events to their handlers.
@@ -96,6 +98,9 @@ public:
     void List1_Click();
     void List2_Click();
 
+    StartupSchedule *startupSchedule() const { return m_schedule; }
+    AnnouncementMenu *announcementMenu() const { return m_announcements; }
+
     // The placement the layout last applied.
     const LayoutState &layoutState() const { return m_layout; }
 
@@ -118,6 +123,9 @@ private:
     ServiceHosts m_hosts;
     QWidget *m_client;
     QPointer<frmLogin> m_login;
+    // Start-up schedule (Timer1) and announcement menu (n1 to n6).
+    StartupSchedule *m_schedule = nullptr;
+    AnnouncementMenu *m_announcements = nullptr;
     LayoutState m_layout;
     bool m_timersStarted = false;
     bool m_unloaded = false;
