@@ -5,8 +5,10 @@
 #include "account/frmlogin.h"
 #include "account/login.h"
 #include "directory/channeldownload.h"
+#include "directory/announcements.h"
 #include "directory/channellist.h"
 #include "directory/playback.h"
+#include "directory/startupschedule.h"
 #include "platform/artwork.h"
 #include "platform/imagebox.h"
 #include "platform/listbox.h"
@@ -242,6 +244,16 @@ void Form1::connectHandlers()
     connect(Image1, &ImageBox::Click, this, &Form1::Image1_Click);
     connect(List1, &ListBox::Click, this, &Form1::List1_Click);
     connect(List2, &ListBox::Click, this, &Form1::List2_Click);
+
+    // Start-up schedule and announcement menu: each connects its own events.
+    StartupHooks startup;
+    startup.savedUser = [this] { return SavedUser; };
+    startup.savedPassword = [this] { return SavedPassword; };
+    startup.mailDenglu = [this] { MailDenglu(); };
+    startup.tvDownload = [this] { m_tvDownload->run(); };
+    startup.radioDownload = [this] { m_radioDownload->run(); };
+    m_schedule = new StartupSchedule(Text3, Timer1, WebBrowser1, WebBrowser2, m_hosts, m_programDir, startup, this);
+    m_announcements = new AnnouncementMenu(n, WebBrowser1, WebBrowser2, NoticeFields, this);
 }
 
 frmLogin *Form1::loginDialog()

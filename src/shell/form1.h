@@ -10,6 +10,7 @@
 #include <QPointer>
 
 class ChannelDownload;
+class AnnouncementMenu;
 class ImageBox;
 class Login;
 class ListBox;
@@ -18,6 +19,7 @@ class QLineEdit;
 class MultiLineTextBox;
 class QPushButton;
 class QTimer;
+class StartupSchedule;
 
 // The main window: owns the controls, the long-lived state and one object per
 // subsystem, and wires the events to their handlers.
@@ -102,6 +104,9 @@ public:
     // The automatic login from the saved account.
     void MailDenglu();
 
+    StartupSchedule *startupSchedule() const { return m_schedule; }
+    AnnouncementMenu *announcementMenu() const { return m_announcements; }
+
     // The placement the layout last applied.
     const LayoutState &layoutState() const { return m_layout; }
 
@@ -128,6 +133,9 @@ private:
     Login *m_account = nullptr;
     ChannelDownload *m_tvDownload = nullptr;
     ChannelDownload *m_radioDownload = nullptr;
+    // Start-up schedule (Timer1) and announcement menu (n1 to n6).
+    StartupSchedule *m_schedule = nullptr;
+    AnnouncementMenu *m_announcements = nullptr;
     LayoutState m_layout;
     bool m_timersStarted = false;
     bool m_unloaded = false;

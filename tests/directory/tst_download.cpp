@@ -1,4 +1,5 @@
 #include "account/frmlogin.h"
+#include "directory/startupschedule.h"
 #include "platform/codepage936.h"
 #include "platform/listbox.h"
 #include "recordingwebview.h"
@@ -232,6 +233,27 @@ private Q_SLOTS:
         form->Command3->click();
         QCOMPARE(form->List1->ListCount(), 1);
         QVERIFY(QFileInfo(file("diantaibiao.ini")).isDir());
+    }
+
+    void startupTicksLogInAndFetchMissingLists()
+    {
+        host1->setAnswer(QStringLiteral("/user/denglu.asp"), TestHttpAnswer::gbk(QStringLiteral("普通用户")));
+        host2->setAnswer(kTvPath, TestHttpAnswer::gbk(kTvText));
+        host2->setAnswer(kRadioPath, TestHttpAnswer::gbk(kRadioText));
+        writeFile(file("diantaibiao.ini"), QStringLiteral("旧电台 广播\r\nhttp://old\r\n"));
+        auto form = makeForm();
+        form->SavedUser = QStringLiteral("abc");
+        form->SavedPassword = QStringLiteral("pw");
+        form->Timer1->start();
+        for (int tick = 1; tick <= 10; ++tick)
+            form->startupSchedule()->Timer1_Timer();
+        QCOMPARE(host1->requests(), QStringList{"/user/denglu.asp?yh=abc&pw=pw"});
+        QCOMPARE(host2->requests(), QStringList{kTvPath + "?yh=abc"}); // the radio file exists
+        QCOMPARE(form->List2->ListCount(), 3);
+        QCOMPARE(form->List1->List(0), QStringLiteral("0000.旧电台 广播"));
+        QCOMPARE(form->windowTitle(), QStringLiteral("澄屿高清网络电视 V2.7 账号：abc 普通用户"));
+        QCOMPARE(form->Text3->text(), QStringLiteral("10"));
+        QVERIFY(!form->Timer1->isActive());
     }
 
     void badReplies_data()
