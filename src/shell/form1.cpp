@@ -194,6 +194,7 @@ void Form1::connectHandlers()
     connect(Image1, &ImageBox::Click, this, &Form1::Image1_Click);
     connect(List1, &ListBox::Click, this, &Form1::List1_Click);
     connect(List2, &ListBox::Click, this, &Form1::List2_Click);
+    connectTrayOnTopAndPopups();
 }
 
 frmLogin *Form1::loginDialog()
@@ -235,6 +236,7 @@ void Form1::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
+    removeTrayIcon();
     delete m_login;
 }
 
@@ -247,6 +249,12 @@ void Form1::Form_Resize()
         H = pixelsToTwips(m_client->height()) + kFrameExtraHeight;
     }
     applyLayout(layoutForm(m_layout, ListMode, W, H, windowTitle()));
+    // Step 5: to the tray when minimised; back from the task bar where the
+    // desktop has no notification area.
+    if (isMinimized())
+        traySteps();
+    else
+        resumeAfterTaskBar();
 }
 
 void Form1::applyLayout(const LayoutState &state)
