@@ -193,7 +193,9 @@ void Form1::traySteps()
 
 void Form1::resumeAfterTaskBar()
 {
-    if (!m_trayResumePending)
+    // A window in the tray is hidden; some window systems report it as no
+    // longer minimised then, which must not start the channel out of sight.
+    if (!m_trayResumePending || !isVisible())
         return;
     m_trayResumePending = false;
     if (ListMode == 1)
