@@ -254,6 +254,7 @@ void Form1::connectHandlers()
     startup.radioDownload = [this] { m_radioDownload->run(); };
     m_schedule = new StartupSchedule(Text3, Timer1, WebBrowser1, WebBrowser2, m_hosts, m_programDir, startup, this);
     m_announcements = new AnnouncementMenu(n, WebBrowser1, WebBrowser2, NoticeFields, this);
+    connectTrayOnTopAndPopups();
 }
 
 frmLogin *Form1::loginDialog()
@@ -308,6 +309,7 @@ void Form1::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
+    removeTrayIcon();
     delete m_loginDialog;
 }
 
@@ -320,6 +322,12 @@ void Form1::Form_Resize()
         H = pixelsToTwips(m_client->height()) + kFrameExtraHeight;
     }
     applyLayout(layoutForm(m_layout, ListMode, W, H, windowTitle()));
+    // Step 5: to the tray when minimised; back from the task bar where the
+    // desktop has no notification area.
+    if (isMinimized())
+        traySteps();
+    else
+        resumeAfterTaskBar();
 }
 
 void Form1::applyLayout(const LayoutState &state)

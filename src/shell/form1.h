@@ -4,6 +4,7 @@
 #include "account/servicehosts.h"
 #include "quickselect/channeltables.h"
 #include "shell/layoutgeometry.h"
+#include "shell/tray.h"
 #include "webview/webview.h"
 
 #include <QMainWindow>
@@ -45,6 +46,7 @@ public:
     QString SavedUser;
     QString SavedPassword;
     QString ResumeUrl;
+    TrayIconRecord TrayIconData;
 
     const QStringList &TvUrl() const { return Tv.Url; }
     const QStringList &TvLine() const { return Tv.Line; }
@@ -107,6 +109,16 @@ public:
     StartupSchedule *startupSchedule() const { return m_schedule; }
     AnnouncementMenu *announcementMenu() const { return m_announcements; }
 
+    // Tray, always on top and pop-up catcher (tray.cpp, ontop.cpp,
+    // popupcatcher.cpp). Form_MouseMove receives the tray icon's
+    // notifications, each carrying the mouse message that occurred over it.
+    void Form_MouseMove(int mouseMessage);
+    void chuangkou_Click();
+    void Timer4_Timer();
+    void WebBrowser1_NewWindow2(WebView **ppDisp, bool *Cancel);
+    void WebBrowser3_DocumentComplete(const QString &URL);
+    Tray *tray() const { return m_tray; }
+
     // The placement the layout last applied.
     const LayoutState &layoutState() const { return m_layout; }
 
@@ -125,6 +137,15 @@ private:
     void attachSkin();
     void loadSavedCredentials();
     void createSubsystems();
+
+    // Tray, always on top and pop-up catcher.
+    void connectTrayOnTopAndPopups();
+    void traySteps();
+    void resumeAfterTaskBar();
+    void removeTrayIcon();
+    Tray *m_tray = nullptr;
+    bool m_trayResumePending = false;
+    bool m_catcherBlanking = false;
 
     QString m_programDir;
     ServiceHosts m_hosts;

@@ -1,1 +1,2 @@
 #include "recordingwebview.h"
+#include "pageserver.h"
