@@ -322,7 +322,7 @@ void Form1::Form_Resize()
         H = pixelsToTwips(m_client->height()) + kFrameExtraHeight;
     }
     applyLayout(layoutForm(m_layout, ListMode, W, H, windowTitle()));
-    // Step 5: to the tray when minimised; back from the task bar where the
+    // Minimised: to the tray; restored: back from the task bar where the
     // desktop has no notification area.
     if (isMinimized())
         traySteps();
