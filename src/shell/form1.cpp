@@ -8,6 +8,7 @@
 #include "platform/listbox.h"
 #include "platform/skinlibrary.h"
 #include "platform/twips.h"
+#include "quickselect/quickselect.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -76,6 +77,9 @@ Form1::Form1(const QString &programDir, const ServiceHosts &hosts, WebViewFactor
     setWindowIcon(artwork::gemIcon(artwork::PinkGem));
     createControls(makeWebView ? makeWebView : engineWebViewFactory());
     createMenu();
+    m_quickSelect = new QuickSelect({Text5, List1, List2, Timer2, Timer3, qugg, WebBrowser1, &Tv, &Radio,
+                                     [this] { return int(ListMode); }},
+                                    this);
     connectHandlers();
     resize(twipsToPixels(kDesignClientWidth), twipsToPixels(kDesignClientHeight) + menuBar()->sizeHint().height());
     Form_Load();
@@ -194,6 +198,11 @@ void Form1::connectHandlers()
     connect(Image1, &ImageBox::Click, this, &Form1::Image1_Click);
     connect(List1, &ListBox::Click, this, &Form1::List1_Click);
     connect(List2, &ListBox::Click, this, &Form1::List2_Click);
+
+    connect(qugg, &QAction::triggered, m_quickSelect, &QuickSelect::qugg_Click);
+    connect(Text5, &QLineEdit::textChanged, m_quickSelect, &QuickSelect::Text5_Change);
+    connect(Timer2, &QTimer::timeout, m_quickSelect, &QuickSelect::Timer2_Timer);
+    connect(Timer3, &QTimer::timeout, m_quickSelect, &QuickSelect::Timer3_Timer);
 }
 
 frmLogin *Form1::loginDialog()

@@ -16,6 +16,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
+class QuickSelect;
 
 // The main window: owns the controls, the long-lived state and one object per
 // subsystem, and wires the events to their handlers.
@@ -117,6 +118,7 @@ private:
     ServiceHosts m_hosts;
     QWidget *m_client;
     QPointer<frmLogin> m_login;
+    QuickSelect *m_quickSelect = nullptr;
     LayoutState m_layout;
     bool m_timersStarted = false;
     bool m_unloaded = false;
