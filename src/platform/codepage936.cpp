@@ -10,35 +10,22 @@ namespace {
 
 constexpr const char *kCodecName = "GBK";
 
-// One encoder pass over the whole Basic Multilingual Plane gives the code of
-// every character at once; per-character encoding would cost an encoder call
-// for every character of every channel name.
+// Each character is encoded on its own: the encoder drops some characters
+// (U+00AD, for one) without a trace, so codes read from one pass over the
+// whole plane would slip out of step after the first of them.
 std::vector<quint16> buildCodeTable()
 {
     std::vector<quint16> table(0x10000, NoCode);
-    QString all;
-    all.reserve(0x10000);
-    std::vector<char16_t> units;
+    QStringEncoder encoder(kCodecName, QStringConverter::Flag::Stateless);
     for (char32_t u = 0; u < 0x10000; ++u) {
         if (u >= 0xD800 && u <= 0xDFFF)
             continue;
-        units.push_back(char16_t(u));
-        all.append(QChar(char16_t(u)));
-    }
-    const QByteArray bytes = fromUnicode(all);
-    qsizetype pos = 0;
-    for (char16_t u : units) {
-        if (pos >= bytes.size())
-            break;
-        const auto lead = quint8(bytes[pos]);
-        if (lead >= 0x81 && lead <= 0xFE && pos + 1 < bytes.size()) {
-            table[u] = quint16(lead << 8 | quint8(bytes[pos + 1]));
-            pos += 2;
-        } else {
-            if (!(lead == '?' && u != u'?'))
-                table[u] = lead;
-            pos += 1;
-        }
+        const char16_t unit = char16_t(u);
+        const QByteArray bytes = encoder.encode(QStringView(&unit, 1));
+        if (bytes.size() == 2 && quint8(bytes[0]) >= 0x81)
+            table[u] = quint16(quint8(bytes[0]) << 8 | quint8(bytes[1]));
+        else if (bytes.size() == 1 && !(bytes[0] == '?' && u != u'?'))
+            table[u] = quint8(bytes[0]);
     }
     return table;
 }

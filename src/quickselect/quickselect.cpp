@@ -12,6 +12,7 @@ QuickSelect::QuickSelect(const QuickSelectControls &controls, QObject *parent)
     : QObject(parent)
     , m_controls(controls)
 {
+    setObjectName(QStringLiteral("quickSelect"));
     if (m_controls.Text5)
         m_controls.Text5->installEventFilter(this);
 }
