@@ -38,6 +38,19 @@ void QuickSelect::qugg_Click()
     }
     if (m_controls.Timer2)
         m_controls.Timer2->start();
+    prepareFilter();
+}
+
+// Builds the search text of the current directory ahead of the keys, so that
+// the first key after a new list does not wait for it.
+void QuickSelect::prepareFilter()
+{
+    if (tvSelected()) {
+        if (m_controls.Tv)
+            m_tvFilter.prepare(*m_controls.Tv);
+    } else if (m_controls.Radio) {
+        m_radioFilter.prepare(*m_controls.Radio);
+    }
 }
 
 void QuickSelect::Text5_Change()
@@ -99,6 +112,7 @@ void QuickSelect::Timer2_Timer()
         box->lower();
     else
         box->raise();
+    prepareFilter();
 }
 
 void QuickSelect::Timer3_Timer()

@@ -63,6 +63,7 @@ protected:
 
 private:
     bool tvSelected() const;
+    void prepareFilter();
     void playFirstRow(const ListBox *list, const ChannelTables *tables);
     void restartIdleTimer();
 
