@@ -55,20 +55,29 @@ void QuickSelect::prepareFilter()
 
 void QuickSelect::Text5_Change()
 {
+    try {
+        rebuildList();
+    } catch (...) {
+        // Out of memory while copying the matches: the list stays as it was.
+    }
+    restartIdleTimer();
+}
+
+void QuickSelect::rebuildList()
+{
     const bool tv = tvSelected();
     ListBox *list = tv ? m_controls.List2 : m_controls.List1;
     ChannelTables *tables = tv ? m_controls.Tv : m_controls.Radio;
-    if (list && tables && m_controls.Text5) {
-        ChannelFilter &filter = tv ? m_tvFilter : m_radioFilter;
-        FilterResult result = filter.apply(*tables, m_controls.Text5->text());
-        list->setItems(result.Line);
-        tables->Url = std::move(result.Url);
-        tables->Line = std::move(result.Line);
-        const bool filtered = !filterKey(m_controls.Text5->text()).isEmpty();
-        if (filtered && tables->Url.size() == 1 && m_controls.WebBrowser1 && !tables->Url.at(0).isEmpty())
-            m_controls.WebBrowser1->Navigate(tables->Url.at(0));
-    }
-    restartIdleTimer();
+    if (!list || !tables || !m_controls.Text5)
+        return;
+    const QString text = m_controls.Text5->text();
+    FilterResult result = (tv ? m_tvFilter : m_radioFilter).apply(*tables, text);
+    list->setItems(result.Line);
+    tables->Url = std::move(result.Url);
+    tables->Line = std::move(result.Line);
+    const bool filtered = !filterKey(text).isEmpty();
+    if (filtered && tables->Url.size() == 1 && m_controls.WebBrowser1 && !tables->Url.at(0).isEmpty())
+        m_controls.WebBrowser1->Navigate(tables->Url.at(0));
 }
 
 void QuickSelect::restartIdleTimer()

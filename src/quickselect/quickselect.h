@@ -64,6 +64,7 @@ protected:
 private:
     bool tvSelected() const;
     void prepareFilter();
+    void rebuildList();
     void playFirstRow(const ListBox *list, const ChannelTables *tables);
     void restartIdleTimer();
 

@@ -92,6 +92,7 @@ private Q_SLOTS:
     void focusKeeper();
     void rowsAndTablesInStep();
     void emptyUrlHidesNothing();
+    void longDirectory();
 
 private:
     RecordingWebView *player() const { return static_cast<RecordingWebView *>(m_form->WebBrowser1); }
@@ -372,6 +373,41 @@ void tst_QuickSelect::emptyUrlHidesNothing()
     QVERIFY(player()->navigations.isEmpty());
     QTest::keyClick(m_form->Text5, Qt::Key_Return);
     QVERIFY(player()->navigations.isEmpty());
+}
+
+// A directory far longer than the list box lays out in one pass: the rows
+// are all there at once, the layout catches up, and clicks play the right URL.
+void tst_QuickSelect::longDirectory()
+{
+    const int count = 30000;
+    ChannelTables &tv = m_form->Tv;
+    tv.UrlAll.clear();
+    tv.LineAll.clear();
+    for (int n = 0; n < count; ++n) {
+        tv.LineAll.append(QStringLiteral("%1.频道%2            PD").arg(n, 4, 10, QLatin1Char('0')).arg(n));
+        tv.UrlAll.append(tvUrl(n));
+    }
+    ListBox *list = m_form->List2;
+
+    type(QStringLiteral("pd"));
+    QCOMPARE(list->ListCount(), count);
+    QVERIFY(inStep(list, tv, tvUrl));
+
+    type(QStringLiteral("pd "));
+    m_form->Text5->setText(QStringLiteral("9"));
+    QVERIFY(list->ListCount() > 10000);
+    QVERIFY(inStep(list, tv, tvUrl));
+    const int last = list->ListCount() - 1;
+    QCOMPARE(list->List(last), tv.LineAll.at(count - 1));
+    const auto lastRowShown = [&] {
+        list->scrollToBottom();
+        return list->visualRect(list->model()->index(last, 0)).intersects(list->viewport()->rect());
+    };
+    QTRY_VERIFY(lastRowShown());
+    player()->navigations.clear();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(list->model()->index(last, 0)).center());
+    QCOMPARE(player()->navigations, QStringList{tvUrl(count - 1)});
 }
 
 QTEST_MAIN(tst_QuickSelect)
