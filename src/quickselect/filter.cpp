@@ -99,10 +99,10 @@ struct ChannelFilter::Cache
         QList<int> indexes;
     };
 
-    // The master tables this cache was built from; holding them keeps their
-    // data alive, so an unchanged table is recognised by its data alone.
+    // The master entry lines this cache was built from; holding them keeps
+    // their data alive, so unchanged lines are recognised by their data alone.
+    // The matches depend on nothing else.
     QStringList lineAll;
-    QStringList urlAll;
     QString text;
     std::vector<qsizetype> starts; // line i is text[starts[i], starts[i + 1] - 1)
     std::vector<quint32> counts;
@@ -120,7 +120,6 @@ struct ChannelFilter::Cache
 
 ChannelFilter::Cache::Cache(const ChannelTables &tables)
     : lineAll(tables.LineAll)
-    , urlAll(tables.UrlAll)
 {
     qsizetype total = 0;
     for (const QString &l : lineAll)
@@ -142,11 +141,10 @@ ChannelFilter::Cache::Cache(const ChannelTables &tables)
 
 bool ChannelFilter::Cache::follows(const ChannelTables &tables)
 {
-    if (!(lineAll == tables.LineAll && urlAll == tables.UrlAll))
+    if (lineAll != tables.LineAll)
         return false;
-    // Equal contents in new lists: share them so that the next check is quick.
+    // Equal lines in a new list: share it so that the next check is quick.
     lineAll = tables.LineAll;
-    urlAll = tables.UrlAll;
     return true;
 }
 
