@@ -45,11 +45,15 @@ void QuickSelect::qugg_Click()
 // the first key after a new list does not wait for it.
 void QuickSelect::prepareFilter()
 {
-    if (tvSelected()) {
-        if (m_controls.Tv)
-            m_tvFilter.prepare(*m_controls.Tv);
-    } else if (m_controls.Radio) {
-        m_radioFilter.prepare(*m_controls.Radio);
+    try {
+        if (tvSelected()) {
+            if (m_controls.Tv)
+                m_tvFilter.prepare(*m_controls.Tv);
+        } else if (m_controls.Radio) {
+            m_radioFilter.prepare(*m_controls.Radio);
+        }
+    } catch (...) {
+        // Out of memory: the first key builds the search text instead.
     }
 }
 
