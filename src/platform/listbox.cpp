@@ -3,12 +3,21 @@
 #include <QKeyEvent>
 #include <QStringListModel>
 
+namespace {
+constexpr int kRowsPerPass = 10000;
+}
+
 ListBox::ListBox(QWidget *parent)
     : QListView(parent)
     , m_model(new QStringListModel(this))
 {
     setModel(m_model);
     setUniformItemSizes(true);
+    // Lists up to kRowsPerPass rows are laid out at once; a longer one lays
+    // out the rest in later passes of the event loop, so that replacing
+    // hundreds of thousands of rows never holds up the next keystroke.
+    setLayoutMode(QListView::Batched);
+    setBatchSize(kRowsPerPass);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -14,6 +14,7 @@
 #include "platform/listbox.h"
 #include "platform/skinlibrary.h"
 #include "platform/twips.h"
+#include "quickselect/quickselect.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -196,6 +197,10 @@ void Form1::createMenu()
 
 void Form1::createSubsystems()
 {
+    m_quickSelect = new QuickSelect({Text5, List1, List2, Timer2, Timer3, qugg, WebBrowser1, &Tv, &Radio,
+                                     [this] { return int(ListMode); }},
+                                    this);
+
     const Endpoints endpoints(m_hosts);
     LoginContext login;
     login.loginDialog = [this] { return loginDialog(); };
@@ -255,6 +260,10 @@ void Form1::connectHandlers()
     m_schedule = new StartupSchedule(Text3, Timer1, WebBrowser1, WebBrowser2, m_hosts, m_programDir, startup, this);
     m_announcements = new AnnouncementMenu(n, WebBrowser1, WebBrowser2, NoticeFields, this);
     connectTrayOnTopAndPopups();
+    connect(qugg, &QAction::triggered, m_quickSelect, &QuickSelect::qugg_Click);
+    connect(Text5, &QLineEdit::textChanged, m_quickSelect, &QuickSelect::Text5_Change);
+    connect(Timer2, &QTimer::timeout, m_quickSelect, &QuickSelect::Timer2_Timer);
+    connect(Timer3, &QTimer::timeout, m_quickSelect, &QuickSelect::Timer3_Timer);
 }
 
 frmLogin *Form1::loginDialog()

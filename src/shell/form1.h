@@ -21,6 +21,7 @@ class MultiLineTextBox;
 class QPushButton;
 class QTimer;
 class StartupSchedule;
+class QuickSelect;
 
 // The main window: owns the controls, the long-lived state and one object per
 // subsystem, and wires the events to their handlers.
@@ -157,6 +158,7 @@ private:
     // Start-up schedule (Timer1) and announcement menu (n1 to n6).
     StartupSchedule *m_schedule = nullptr;
     AnnouncementMenu *m_announcements = nullptr;
+    QuickSelect *m_quickSelect = nullptr;
     LayoutState m_layout;
     bool m_timersStarted = false;
     bool m_unloaded = false;
