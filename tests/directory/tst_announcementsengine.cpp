@@ -1,50 +1,16 @@
 #include "directory/announcements.h"
 #include "directory/startupschedule.h"
+#include "pageserver.h"
 #include "webview/enginewebview.h"
 
 #include <QAction>
-#include <QHostAddress>
 #include <QLineEdit>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 namespace {
-
-// Serves fixed HTML pages by path and query on 127.0.0.1 and records what was asked.
-class PageServer : public QTcpServer
-{
-public:
-    QHash<QByteArray, QByteArray> pages;
-    QList<QByteArray> requested;
-
-    PageServer()
-    {
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = nextPendingConnection())
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { answer(socket); });
-        });
-        listen(QHostAddress::LocalHost, 0);
-    }
-    QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(serverPort()); }
-    QString url(const char *path) const { return base() + QLatin1String(path); }
-
-private:
-    void answer(QTcpSocket *socket)
-    {
-        const QByteArray target = socket->readAll().split(' ').value(1);
-        requested.append(target);
-        const bool found = pages.contains(target);
-        const QByteArray body = pages.value(target, "<html><body>missing</body></html>");
-        socket->write("HTTP/1.1 " + QByteArray(found ? "200 OK" : "404 Not Found")
-                      + "\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: "
-                      + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
-        socket->disconnectFromHost();
-    }
-};
 
 constexpr int kLoadTimeout = 20000;
 

@@ -21,10 +21,8 @@ public:
         });
         listen(QHostAddress::LocalHost, 0);
     }
-    QString url(const char *path) const
-    {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(serverPort()).arg(QLatin1String(path));
-    }
+    QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(serverPort()); }
+    QString url(const char *path) const { return base() + QLatin1String(path); }
 
 private:
     void answer(QTcpSocket *socket)
