@@ -279,7 +279,7 @@ ServiceAnswer ServiceRouter::accountPage(const ServiceRequest &request) const
     const QString body = QStringLiteral("<div class=\"wrap\"><h1>澄屿高清网络电视</h1><div class=\"card\">%1</div>"
                                         "<div class=\"card\"><h2>电视频道</h2>%2</div>"
                                         "<div class=\"card\"><h2>广播电台</h2>%3</div>"
-                                        "<p class=\"muted\">从右侧列表或上面的链接选台。这里的频道都是本机生成的测试信号。</p>"
+                                        "<p class=\"muted\">从左侧列表或上面的链接选台。这里的频道都是本机生成的测试信号。</p>"
                                         "</div>")
                              .arg(who, channelGrid(m_data.tv()), channelGrid(m_data.radio()));
     return htmlAnswer(QStringLiteral("我的账号"), body);
@@ -376,7 +376,7 @@ ServiceAnswer ServiceRouter::notice(const QString &path) const
         content += QStringLiteral("</table>");
     } else if (slug == u"help") {
         content = QStringLiteral(
-            "<ul><li>在右侧列表点一下频道即可收看；「更新网络电视节目表」从服务取回最新的列表。</li>"
+            "<ul><li>在左侧列表点一下频道即可收看；「更新网络电视节目表」从服务取回最新的列表。</li>"
             "<li>快速选台：输入频道名的拼音首字母、名称的一部分或编号。</li>"
             "<li>最小化后程序留在托盘，双击托盘图标恢复。</li>"
             "<li>VIP用户没有公告栏，播放区更大。</li></ul>");
