@@ -6,6 +6,7 @@
 
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -73,18 +74,19 @@ void Login::MailDenglu()
 
 void Login::cmdOK_Click()
 {
-    frmLogin *dialog = m.loginDialog();
-    const QString user = dialog->txtUserName->text();
-    const QString password = dialog->txtPassword->text();
+    QPointer<frmLogin> clicked = m.loginDialog();
+    const QString user = clicked->txtUserName->text();
+    const QString password = clicked->txtPassword->text();
     if (!user.isEmpty() && !password.isEmpty()) {
         const QString answer = FetchUrlText(m.endpoints.login(user, password), kCharset);
-        dialog = m.loginDialog();
-        dialog->Text1->setText(answer);
-        const QString status = dialog->Text1->text();
+        m.loginDialog()->Text1->setText(answer);
+        const QString status = m.loginDialog()->Text1->text();
         for (const QString &grade : {VipMarker, OrdinaryMarker}) {
             if (!status.contains(grade))
                 continue;
-            const QString name = m.loginDialog()->txtUserName->text();
+            // The name box as it is now; the name that was sent when the
+            // dialog was closed (and discarded) during the wait.
+            const QString name = clicked ? clicked->txtUserName->text() : user;
             m.setTitle(accountTitle(name, status));
             m.loginDialog()->hide();
             m.WebBrowser2->Navigate(m.endpoints.verification(name));

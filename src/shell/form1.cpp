@@ -319,7 +319,13 @@ void Form1::Form_Unload()
         return;
     m_unloaded = true;
     removeTrayIcon();
-    delete m_loginDialog;
+    // Later, not at once: the close may come while a login started from the
+    // dialog still waits for the service inside the dialog's own click.
+    if (m_loginDialog) {
+        m_loginDialog->hide();
+        m_loginDialog->deleteLater();
+        m_loginDialog = nullptr;
+    }
 }
 
 void Form1::Form_Resize()

@@ -184,6 +184,22 @@ private Q_SLOTS:
         QCOMPARE(form->existingLoginDialog()->Text1->text(), QStringLiteral("普通用户 自动"));
     }
 
+    void closingTheMainWindowWhileAManualLoginWaits()
+    {
+        TestHttpAnswer slow = TestHttpAnswer::gbk(QStringLiteral("VIP用户"));
+        slow.delayMs = 300;
+        host1->setAnswer(kLogin, slow);
+        auto form = makeForm();
+        form->denglu->trigger();
+        QPointer<frmLogin> dialog = form->existingLoginDialog();
+        dialog->txtUserName->setText(QStringLiteral("abc"));
+        dialog->txtPassword->setText(QStringLiteral("pw"));
+        QTimer::singleShot(100, form.get(), [&] { form->close(); });
+        dialog->cmdOK->click(); // returns after the answer, the main window closed meanwhile
+        QCOMPARE(form->windowTitle(), QStringLiteral("澄屿高清网络电视 V2.7 账号：abc VIP用户"));
+        QTRY_VERIFY(dialog.isNull());
+    }
+
     void dialogButtons()
     {
         auto form = makeForm();

@@ -362,7 +362,9 @@ private Q_SLOTS:
         form->show();
         form->Timer1->stop();
         QVERIFY(form->close());
-        QVERIFY(dialog.isNull());
+        QVERIFY(!dialog->isVisible());
+        QVERIFY(form->existingLoginDialog() == nullptr);
+        QTRY_VERIFY(dialog.isNull());
     }
 
     void loginDialogAsDesigned()
