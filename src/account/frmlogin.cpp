@@ -8,10 +8,38 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QValidator>
+
+#include <limits>
 
 namespace {
 
 constexpr int kMaxTyped = 20;
+
+// Refuses typing beyond 20 characters. Unlike a maximum length it leaves
+// text the program puts in the box whole (a saved account is never cut), and
+// it still lets the user shorten such a text.
+class TypedLengthValidator : public QValidator
+{
+public:
+    explicit TypedLengthValidator(QLineEdit *box)
+        : QValidator(box)
+    {
+        connect(box, &QLineEdit::textChanged, this, [this](const QString &text) { m_length = text.size(); });
+    }
+    State validate(QString &input, int &) const override
+    {
+        return input.size() <= qMax<qsizetype>(kMaxTyped, m_length) ? Acceptable : Invalid;
+    }
+
+private:
+    qsizetype m_length = 0; // of the text the box holds
+};
+
+void limitTyping(QLineEdit *box)
+{
+    box->setValidator(new TypedLengthValidator(box));
+}
 
 void place(QWidget *w, int left, int top, int width, int height)
 {
@@ -37,6 +65,7 @@ void frmLogin::createControls()
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setReadOnly(true);
+    Text1->setMaxLength(std::numeric_limits<int>::max()); // the whole answer, however long
     Text1->setStyleSheet(QStringLiteral("QLineEdit { background-color: #E0E0E0; }"));
     place(Text1, 0, 1440, 3735, 375);
 
@@ -46,7 +75,7 @@ void frmLogin::createControls()
 
     txtUserName = new QLineEdit(this);
     txtUserName->setObjectName(QStringLiteral("txtUserName"));
-    txtUserName->setMaxLength(kMaxTyped);
+    limitTyping(txtUserName);
     place(txtUserName, 930, 135, 2685, 345);
 
     cmdOK = new QPushButton(QStringLiteral("登陆"), this);
@@ -56,13 +85,11 @@ void frmLogin::createControls()
 
     cmdCancel = new QPushButton(QStringLiteral("取消"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setAutoDefault(false);
-    Command1->setAutoDefault(false);
     place(cmdCancel, 1320, 1020, 1140, 390);
 
     txtPassword = new QLineEdit(this);
     txtPassword->setObjectName(QStringLiteral("txtPassword"));
-    txtPassword->setMaxLength(kMaxTyped);
+    limitTyping(txtPassword);
     txtPassword->setEchoMode(QLineEdit::Password);
     txtPassword->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
     txtPassword->setAttribute(Qt::WA_InputMethodEnabled, false);

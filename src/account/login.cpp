@@ -44,21 +44,32 @@ void Login::attach(frmLogin *dialog)
     connect(dialog->Command1, &QPushButton::clicked, this, &Login::Command1_Click);
 }
 
+// Puts the answer into the status box and reads it back. Without a dialog
+// (the main window has closed during the wait) the answer stands alone.
+QString Login::showAnswer(const QString &answer) const
+{
+    frmLogin *dialog = m.loginDialog();
+    if (!dialog)
+        return answer;
+    dialog->Text1->setText(answer);
+    return dialog->Text1->text();
+}
+
 void Login::MailDenglu()
 {
     const QString user = m.savedUser();
     const QString password = m.savedPassword();
     if (user.isEmpty() || password.isEmpty())
         return;
-    frmLogin *dialog = m.loginDialog();
-    dialog->txtUserName->setText(user);
-    dialog->txtPassword->setText(password);
+    if (frmLogin *dialog = m.loginDialog()) {
+        dialog->txtUserName->setText(user);
+        dialog->txtPassword->setText(password);
+    }
 
     const QString answer = FetchUrlText(m.endpoints.login(user, password), kCharset);
-    m.loginDialog()->Text1->setText(answer);
+    const QString status = showAnswer(answer);
 
     // Two separate tests, in this order: an answer holding both words runs both.
-    const QString status = m.loginDialog()->Text1->text();
     if (status.contains(VipMarker)) {
         m.setTitle(accountTitle(user, status));
         m.runLayout();
@@ -75,12 +86,13 @@ void Login::MailDenglu()
 void Login::cmdOK_Click()
 {
     QPointer<frmLogin> clicked = m.loginDialog();
+    if (!clicked)
+        return;
     const QString user = clicked->txtUserName->text();
     const QString password = clicked->txtPassword->text();
     if (!user.isEmpty() && !password.isEmpty()) {
         const QString answer = FetchUrlText(m.endpoints.login(user, password), kCharset);
-        m.loginDialog()->Text1->setText(answer);
-        const QString status = m.loginDialog()->Text1->text();
+        const QString status = showAnswer(answer);
         for (const QString &grade : {VipMarker, OrdinaryMarker}) {
             if (!status.contains(grade))
                 continue;
@@ -88,11 +100,13 @@ void Login::cmdOK_Click()
             // dialog was closed (and discarded) during the wait.
             const QString name = clicked ? clicked->txtUserName->text() : user;
             m.setTitle(accountTitle(name, status));
-            m.loginDialog()->hide();
+            if (frmLogin *dialog = m.loginDialog())
+                dialog->hide();
             m.WebBrowser2->Navigate(m.endpoints.verification(name));
         }
-        if (status.contains(RejectedMarker)) {
-            QLineEdit *box = m.loginDialog()->txtPassword;
+        frmLogin *dialog = m.loginDialog();
+        if (status.contains(RejectedMarker) && dialog) {
+            QLineEdit *box = dialog->txtPassword;
             box->setFocus();
             // Caret to the start, then the selection to the end: the next
             // keystroke replaces the password.
@@ -105,7 +119,8 @@ void Login::cmdOK_Click()
 
 void Login::cmdCancel_Click()
 {
-    m.loginDialog()->hide();
+    if (frmLogin *dialog = m.loginDialog())
+        dialog->hide();
     switchTimer2On();
 }
 
@@ -118,6 +133,8 @@ void Login::denglu_Click()
 {
     m.Timer2->stop();
     frmLogin *dialog = m.loginDialog();
+    if (!dialog)
+        return;
     if (!dialog->property("placed").toBool()) {
         dialog->setProperty("placed", true);
         if (const QScreen *screen = dialog->screen())

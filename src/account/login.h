@@ -25,7 +25,8 @@ QString accountTitle(const QString &name, const QString &answer);
 // What the logins need of the main window.
 struct LoginContext
 {
-    std::function<frmLogin *()> loginDialog; // the dialog, created hidden when needed
+    // The dialog, created hidden when needed; null once the main window has closed.
+    std::function<frmLogin *()> loginDialog;
     std::function<QString()> savedUser;
     std::function<QString()> savedPassword;
     std::function<void(const QString &)> setTitle;
@@ -56,6 +57,7 @@ public:
 
 private:
     void switchTimer2On();
+    QString showAnswer(const QString &answer) const;
 
     LoginContext m;
 };

@@ -70,7 +70,12 @@ QString filterKey(const QString &text)
         ++begin;
     while (end > begin && text.at(end - 1) == u' ')
         --end;
-    return text.mid(begin, end - begin).toUpper();
+    // Character by character: full case mapping would turn one character
+    // into two ("ß" into "SS") and change the key.
+    QString key = text.mid(begin, end - begin);
+    for (QChar &ch : key)
+        ch = ch.toUpper();
+    return key;
 }
 
 QList<int> scanEntries(const QStringList &lineAll, const QString &key)

@@ -268,6 +268,8 @@ void Form1::connectHandlers()
 
 frmLogin *Form1::loginDialog()
 {
+    if (m_unloaded)
+        return nullptr; // closing the main window unloaded the dialog for good
     if (!m_loginDialog) {
         m_loginDialog = new frmLogin(this);
         connectCredentialsSaving(m_loginDialog, m_programDir);

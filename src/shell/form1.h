@@ -88,7 +88,8 @@ public:
     const ServiceHosts &hosts() const { return m_hosts; }
     QString programFile(const QString &name) const;
 
-    // The login dialog, created (hidden) on first use.
+    // The login dialog, created (hidden) on first use; null once the window
+    // has been unloaded.
     frmLogin *loginDialog();
     // The login dialog if it exists, without creating it.
     frmLogin *existingLoginDialog() const { return m_loginDialog; }

@@ -111,6 +111,7 @@ void tst_Filter::key_data()
     QTest::newRow("ideographic space is no space") << QStringLiteral("\u3000hn") << QStringLiteral("\u3000HN");
     QTest::newRow("non-breaking space is no space") << QStringLiteral("hn\u00a0") << QStringLiteral("HN\u00a0");
     QTest::newRow("digits and Chinese") << QStringLiteral("0012湖南") << QStringLiteral("0012湖南");
+    QTest::newRow("one character stays one") << QStringLiteral("straße ﬁ") << QStringLiteral("STRAßE ﬁ");
 }
 
 void tst_Filter::key()

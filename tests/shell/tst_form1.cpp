@@ -126,6 +126,28 @@ private Q_SLOTS:
         QCOMPARE(LoadCredentials(dir.path()).password, QStringLiteral("p,w"));
     }
 
+    void longSavedAccountIsKeptWhole()
+    {
+        QTemporaryDir dir;
+        const QString name = QStringLiteral("abcdefghijklmnopqrstuvwxy");
+        const QString password = QStringLiteral("0123456789012345678901234");
+        QVERIFY(SaveCredentials(dir.path(), name, password));
+        auto form = makeForm(dir);
+        QCOMPARE(form->existingLoginDialog()->txtUserName->text(), name);
+        QCOMPARE(form->existingLoginDialog()->txtPassword->text(), password);
+        const SavedCredentials saved = LoadCredentials(dir.path());
+        QCOMPARE(saved.user, name);
+        QCOMPARE(saved.password, password);
+        // Deleting from such a text still works; typing onto it does not.
+        QLineEdit *box = form->existingLoginDialog()->txtUserName;
+        box->setFocus();
+        box->end(false);
+        QTest::keyClick(box, Qt::Key_Backspace);
+        QCOMPARE(box->text(), name.chopped(1));
+        QTest::keyClick(box, Qt::Key_Z);
+        QCOMPARE(box->text(), name.chopped(1));
+    }
+
     void startsWithOneLineCredentialsFile()
     {
         QTemporaryDir dir;
@@ -381,8 +403,6 @@ private Q_SLOTS:
         QCOMPARE(dialog->Command1->text(), QStringLiteral("用户注册"));
         QVERIFY(dialog->cmdOK->isDefault());
         QVERIFY(dialog->Text1->isReadOnly());
-        QCOMPARE(dialog->txtUserName->maxLength(), 20);
-        QCOMPARE(dialog->txtPassword->maxLength(), 20);
         QCOMPARE(dialog->txtPassword->echoMode(), QLineEdit::Password);
         QVERIFY(!dialog->txtPassword->testAttribute(Qt::WA_InputMethodEnabled));
         const QList<QLabel *> labels = dialog->findChildren<QLabel *>(QStringLiteral("lblLabels"));
@@ -410,8 +430,16 @@ private Q_SLOTS:
         QVERIFY(dialog->isVisible());
         QTest::keyClick(dialog->txtUserName, Qt::Key_Return);
         QCOMPARE(login.size(), 1);
-        QTest::keyClicks(dialog->txtUserName, QStringLiteral("abcdefghijklmnopqrstuvwxyz"));
-        QCOMPARE(dialog->txtUserName->text(), QStringLiteral("abcdefghijklmnopqrst"));
+        for (QLineEdit *box : {dialog->txtUserName, dialog->txtPassword}) {
+            QTest::keyClicks(box, QStringLiteral("abcdefghijklmnopqrstuvwxyz"));
+            QCOMPARE(box->text(), QStringLiteral("abcdefghijklmnopqrst"));
+        }
+        // Enter on a focused button presses that button, not the default one.
+        QSignalSpy cancel(dialog->cmdCancel, &QPushButton::clicked);
+        dialog->cmdCancel->setFocus();
+        QTest::keyClick(dialog->cmdCancel, Qt::Key_Return);
+        QCOMPARE(cancel.size(), 1);
+        QCOMPARE(login.size(), 1);
     }
 };
 
