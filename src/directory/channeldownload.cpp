@@ -9,6 +9,7 @@
 #include "webview/webview.h"
 
 #include "platform/multilinetextbox.h"
+#include <QGuiApplication>
 #include <QPushButton>
 
 namespace {
@@ -55,7 +56,18 @@ void ChannelDownload::run()
     if (m_running)
         return; // the button is disabled meanwhile; a tick must not start a second run either
     begin();
+    try {
+        refresh();
+    } catch (...) {
+        // Out of memory on a huge reply: the run ends, the program goes on.
+    }
+    end();
+}
+
+void ChannelDownload::refresh()
+{
     const QStringList previousRows = m.list->items();
+    const ChannelTables previousTables = *m.tables;
     m.list->Clear();
     m.holder->setText(QString());
 
@@ -76,31 +88,25 @@ void ChannelDownload::run()
         }
     }
 
-    if (accepted.isEmpty()) {
-        // Nothing accepted: the directory stays as it was. A quick-select
-        // rebuild that ran during the fetch has already put rows in step
-        // with the working tables; those stay.
-        if (m.list->ListCount() == 0)
-            m.list->setItems(previousRows);
-    } else {
+    if (!accepted.isEmpty()) {
         storeDownloadedList(accepted, *m.list, *m.tables, m.listFile);
+        return;
     }
-    end();
+    // Nothing accepted: the directory stays as it was, unless a quick-select
+    // rebuild during the fetch has already put new rows in step with new
+    // working tables.
+    if (m.tables->Url == previousTables.Url && m.tables->Line == previousTables.Line)
+        m.list->setItems(previousRows);
 }
 
-// The window counts the runs under way, so that the busy cursor stays until
-// the last of two overlapping runs has ended.
-static const char *const kRunningCount = "channelDownloadsRunning";
-
+// The busy cursor is the application's override cursor, so that it shows over
+// the web views too; two overlapping runs stack it and restore it in turn.
 void ChannelDownload::begin()
 {
     m_running = true;
     if (m.button)
         m.button->setEnabled(false);
-    if (m.window) {
-        m.window->setProperty(kRunningCount, m.window->property(kRunningCount).toInt() + 1);
-        m.window->setCursor(Qt::BusyCursor);
-    }
+    QGuiApplication::setOverrideCursor(Qt::BusyCursor);
 }
 
 void ChannelDownload::end()
@@ -108,10 +114,5 @@ void ChannelDownload::end()
     m_running = false;
     if (m.button)
         m.button->setEnabled(true);
-    if (m.window) {
-        const int running = m.window->property(kRunningCount).toInt() - 1;
-        m.window->setProperty(kRunningCount, running);
-        if (running <= 0)
-            m.window->unsetCursor();
-    }
+    QGuiApplication::restoreOverrideCursor();
 }

@@ -35,7 +35,6 @@ public:
         ChannelTables *tables = nullptr;
         MultiLineTextBox *holder = nullptr; // Text2: the last accepted list text
         QPushButton *button = nullptr;
-        QWidget *window = nullptr; // shows the busy cursor while the run lasts
         QString listFile;
         Endpoints endpoints{ServiceHosts{}};
         std::function<QString()> accountName; // SavedUser
@@ -56,6 +55,7 @@ public:
 private:
     QString fetch(Endpoints::Host host, const QString &name) const;
     void requestVerificationPage(const QString &name) const;
+    void refresh();
     void begin();
     void end();
 

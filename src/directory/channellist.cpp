@@ -22,7 +22,7 @@ void addEntry(DirectoryEntries &entries, const QString &name, const QString &url
 
 } // namespace
 
-QStringList splitListLines(const QString &text)
+QStringList splitListLines(const QString &text, LastLine last)
 {
     QStringList lines;
     qsizetype start = 0;
@@ -39,6 +39,8 @@ QStringList splitListLines(const QString &text)
         lines.append(text.mid(start, lineEnd - start));
         start = end + 1;
     }
+    if (last == LastLine::KeepEmpty && !text.isEmpty() && start == size)
+        lines.append(QString());
     return lines;
 }
 
@@ -72,7 +74,7 @@ DirectoryEntries parseListFile(const QString &text)
 
 DirectoryEntries parseDownloadedList(const QString &text)
 {
-    const QStringList lines = splitListLines(text);
+    const QStringList lines = splitListLines(text, LastLine::KeepEmpty);
     DirectoryEntries entries;
     for (qsizetype i = 0; i + 1 < lines.size(); i += 2)
         addEntry(entries, lines.at(i), lines.at(i + 1));

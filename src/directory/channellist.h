@@ -13,9 +13,11 @@ inline constexpr const char *RadioListFileName = "diantaibiao.ini";
 
 // Splits list text into lines. A line ends at LF; a CR directly before the LF
 // belongs to the line end, any other CR stays in the line. Text after the last
-// line end forms a last line; a text ending in a line end has no empty line
-// after it.
-QStringList splitListLines(const QString &text);
+// line end forms a last line. A text ending in a line end has no empty line
+// after it when read as a file (line by line), and has one when split as a
+// downloaded text (every line end separates two lines).
+enum class LastLine { DropEmpty, KeepEmpty };
+QStringList splitListLines(const QString &text, LastLine last = LastLine::DropEmpty);
 
 // "0000", "0001", ... "9999", then "10000", "10001" and so on.
 QString entryNumber(int n);

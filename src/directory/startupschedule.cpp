@@ -104,7 +104,8 @@ void StartupSchedule::accountPage()
 
 bool StartupSchedule::listFileMissing(const char *name) const
 {
-    return !QFileInfo::exists(QDir(m_programDir).filePath(QString::fromLatin1(name)));
+    // Only a regular file counts: the loader reads nothing else either.
+    return !QFileInfo(QDir(m_programDir).filePath(QString::fromLatin1(name))).isFile();
 }
 
 QString StartupSchedule::savedUser() const { return m_hooks.savedUser ? m_hooks.savedUser() : QString(); }

@@ -220,7 +220,6 @@ void Form1::createSubsystems()
     tv.tables = &Tv;
     tv.holder = Text2;
     tv.button = Command2;
-    tv.window = this;
     tv.listFile = programFile(QString::fromLatin1(TvListFileName));
     tv.endpoints = endpoints;
     tv.accountName = [this] { return SavedUser; };
@@ -280,21 +279,21 @@ frmLogin *Form1::loginDialog()
     return m_loginDialog;
 }
 
-void Form1::attachSkin()
+void Form1::attachSkinFile()
 {
-    SkinLibrary skin(programFile(QString::fromLatin1(SkinLibrary::FileName)));
-    skin.SkinH_Attach();
     const QString skinFile = AppDir + QStringLiteral("real.she");
     if (QFileInfo::exists(skinFile) && QFileInfo::exists(AppDir + QString::fromLatin1(SkinLibrary::FileName))) {
-        skin.SkinH_AttachEx(skinFile, QString());
-        skin.SkinH_SetAero(1);
+        m_skin->SkinH_AttachEx(skinFile, QString());
+        m_skin->SkinH_SetAero(1);
     }
 }
 
 void Form1::Form_Load()
 {
+    m_skin = std::make_unique<SkinLibrary>(programFile(QString::fromLatin1(SkinLibrary::FileName)));
+    m_skin->SkinH_Attach();
     AppDir = QDir::toNativeSeparators(QDir(m_programDir).absolutePath()) + QDir::separator();
-    attachSkin();
+    attachSkinFile();
     loadDirectory(programFile(QString::fromLatin1(TvListFileName)), *List2, Tv);
     loadDirectory(programFile(QString::fromLatin1(RadioListFileName)), *List1, Radio);
     loadSavedCredentials();

@@ -10,6 +10,8 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <memory>
+
 class ChannelDownload;
 class AnnouncementMenu;
 class ImageBox;
@@ -20,6 +22,7 @@ class QLineEdit;
 class MultiLineTextBox;
 class QPushButton;
 class QTimer;
+class SkinLibrary;
 class StartupSchedule;
 class QuickSelect;
 
@@ -136,7 +139,7 @@ private:
     void stackInCreationOrder();
     void connectHandlers();
     void applyLayout(const LayoutState &state);
-    void attachSkin();
+    void attachSkinFile();
     void loadSavedCredentials();
     void createSubsystems();
 
@@ -152,6 +155,7 @@ private:
     QString m_programDir;
     ServiceHosts m_hosts;
     QWidget *m_client;
+    std::unique_ptr<SkinLibrary> m_skin;
     QPointer<frmLogin> m_loginDialog;
     Login *m_account = nullptr;
     ChannelDownload *m_tvDownload = nullptr;

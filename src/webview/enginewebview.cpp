@@ -9,6 +9,18 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
+// The body's text content with the markup removed: text hidden by style
+// counts too, script and style sheets do not.
+constexpr const char *kBodyTextScript = R"(
+(function () {
+    if (!document.body)
+        return null;
+    var body = document.body.cloneNode(true);
+    body.querySelectorAll('script, style, noscript, template').forEach(function (e) { e.remove(); });
+    return body.textContent;
+})()
+)";
+
 class SilentPage : public QWebEnginePage
 {
 public:
@@ -140,7 +152,7 @@ void EngineWebView::onLoadFinished(bool ok)
         finish(std::nullopt);
         return;
     }
-    page()->runJavaScript(QStringLiteral("document.body ? document.body.innerText : null"),
+    page()->runJavaScript(QString::fromLatin1(kBodyTextScript),
                           QWebEngineScript::ApplicationWorld, [finish](const QVariant &result) {
                               finish(result.isNull() ? std::nullopt : std::optional<QString>(result.toString()));
                           });

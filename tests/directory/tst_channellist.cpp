@@ -115,6 +115,13 @@ private Q_SLOTS:
             QVERIFY(entries.lines.at(i).startsWith(rows.at(i) + spaces12()));
     }
 
+    void downloadedTextKeepsTheEmptyLastLine()
+    {
+        QCOMPARE(splitListLines(QStringLiteral("a\r\nb\r\n"), LastLine::KeepEmpty), (QStringList{"a", "b", ""}));
+        QCOMPARE(splitListLines(QStringLiteral("a\nb"), LastLine::KeepEmpty), (QStringList{"a", "b"}));
+        QCOMPARE(splitListLines(QString(), LastLine::KeepEmpty), QStringList());
+    }
+
     void downloadedListTakesEveryPair()
     {
         const DirectoryEntries entries = parseDownloadedList(QStringLiteral("\r\nhttp://x\r\nab\r\n\r\ntail"));

@@ -7,6 +7,7 @@
 #include "testhttpserver.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include "platform/multilinetextbox.h"
 #include <QPushButton>
@@ -126,6 +127,10 @@ private Q_SLOTS:
         QTest::newRow("crlf") << QStringLiteral("a卫视\r\nu1\r\nb\r\nu2\r\n") << QStringList{"u1", "u2"};
         QTest::newRow("lf only") << QStringLiteral("a卫视\nu1\nb\nu2\n") << QStringList{"u1", "u2"};
         QTest::newRow("unpaired last line") << QStringLiteral("a卫视\r\nu1\r\nb") << QStringList{"u1"};
+        // Every line end separates two lines: the empty line after the last
+        // one pairs with an unpaired name.
+        QTest::newRow("odd lines ending in crlf") << QStringLiteral("a卫视\r\nu1\r\nb\r\n") << QStringList{"u1", ""};
+        QTest::newRow("empty line at the end") << QStringLiteral("a卫视\r\nu1\r\n\r\n") << QStringList{"u1", ""};
         QTest::newRow("empty name and url") << QStringLiteral("\r\n\r\nx卫视\r\nu") << QStringList{"", "u"};
     }
     void lineEnds()
@@ -191,7 +196,8 @@ private Q_SLOTS:
         auto form = makeForm();
         bool disabledDuringRun = false;
         QTimer::singleShot(50, form.get(), [&] {
-            disabledDuringRun = !form->Command2->isEnabled() && form->cursor().shape() == Qt::BusyCursor;
+            const QCursor *cursor = QGuiApplication::overrideCursor();
+            disabledDuringRun = !form->Command2->isEnabled() && cursor && cursor->shape() == Qt::BusyCursor;
             form->Command2->click(); // ignored while its own run lasts
             form->Command3->click();
         });
@@ -204,9 +210,31 @@ private Q_SLOTS:
         QCOMPARE(readFile(file("dianshibiao.ini")), cp936::fromUnicode(kTvText + "\r\n"));
         QCOMPARE(form->Text2->Text(), kTvText); // the last accepted text
         QVERIFY(form->Command2->isEnabled());
-        QVERIFY(form->cursor().shape() != Qt::BusyCursor);
+        QVERIFY(QGuiApplication::overrideCursor() == nullptr);
         verifyInStep(form->List1, form->Radio);
         verifyInStep(form->List2, form->Tv);
+    }
+
+    void filterDuringFailedRefreshKeepsRowsAndTablesInStep_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("no match") << QStringLiteral("zzz") << 0;
+        QTest::newRow("one match") << QStringLiteral("ZJWS") << 1;
+    }
+    void filterDuringFailedRefreshKeepsRowsAndTablesInStep()
+    {
+        writeFile(file("dianshibiao.ini"), kTvText);
+        TestHttpAnswer slow = TestHttpAnswer::gbk(QStringLiteral("no list"));
+        slow.delayMs = 200;
+        host2->setAnswer(kTvPath, slow);
+        auto form = makeForm();
+        QFETCH(QString, typed);
+        QTimer::singleShot(50, form.get(), [&] { form->Text5->setText(typed); });
+        form->Command2->click();
+        QTEST(int(form->List2->ListCount()), "rows");
+        verifyInStep(form->List2, form->Tv);
+        QCOMPARE(form->TvUrlAll().size(), 3);
     }
 
     void unwritableDirectoryKeepsOldFile()

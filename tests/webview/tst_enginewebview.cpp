@@ -32,7 +32,8 @@ private Q_SLOTS:
     {
         QVERIFY(m_server.isListening());
         m_server.pages["/notice"] = "<html><head><title>t</title><style>b{color:red}</style></head>"
-                                    "<body>Before $$$*A*http://u/1*$$$ <b>after</b></body></html>";
+                                    "<body>Before $$$*A*http://u/1*$$$ <b>after</b><div style=\"display:none\">hidden</div>"
+                                    "<script>var notText = 1;</script></body></html>";
         m_server.pages["/alert"] = "<html><body onload=\"alert('x'); confirm('y'); prompt('z');\">dialogs</body></html>";
         m_server.pages["/opener"] = "<html><body>opener<script>window.open('/popup');</script></body></html>";
         m_server.pages["/popup"] = "<html><body>popup page</body></html>";
@@ -57,6 +58,8 @@ private Q_SLOTS:
         QVERIFY(seen->contains(QStringLiteral("Before $$$*A*http://u/1*$$$ after")));
         QVERIFY(!seen->contains(QStringLiteral("<b>")));
         QVERIFY(!seen->contains(QStringLiteral("color:red")));
+        QVERIFY(seen->contains(QStringLiteral("hidden"))); // hidden text is text of the body too
+        QVERIFY(!seen->contains(QStringLiteral("notText")));
         QCOMPARE(readyStateSeen, int(WebView::Complete));
         QCOMPARE(view.LocationURL(), url);
     }
