@@ -99,6 +99,60 @@ private Q_SLOTS:
         QCOMPARE(form->existingLoginDialog()->Text1->text(), answer);
     }
 
+    void answerWithBothGradesRunsBothSteps()
+    {
+        const QString answer = QStringLiteral("VIP用户 普通用户");
+        host1->setAnswer(kLogin, TestHttpAnswer::gbk(answer));
+        auto form = makeForm(QStringLiteral("abc"), QStringLiteral("pw"));
+        const int playerHeight = form->layoutState().WebBrowser1.height;
+        form->MailDenglu();
+        QCOMPARE(form->layoutState().WebBrowser2.top, playerHeight + 3000);
+        // The verification page is asked for by each of the two steps.
+        QCOMPARE(rec(form->WebBrowser2)->navigations.count(verification("?yh=abc")), 2);
+        QCOMPARE(form->windowTitle(), QStringLiteral("澄屿高清网络电视 V2.7 账号：abc ") + answer);
+    }
+
+    void openingTheDialogAfterTheAutomaticLogin()
+    {
+        host1->setAnswer(kLogin, TestHttpAnswer::gbk(QStringLiteral("普通用户")));
+        auto form = makeForm(QStringLiteral("abc"), QStringLiteral("pw"));
+        form->MailDenglu();
+        form->denglu->trigger();
+        frmLogin *dialog = form->existingLoginDialog();
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->txtUserName->text(), QStringLiteral("abc"));
+        QCOMPARE(dialog->txtPassword->text(), QStringLiteral("pw"));
+        QCOMPARE(dialog->txtPassword->displayText(), QStringLiteral("**"));
+        QCOMPARE(dialog->Text1->text(), QStringLiteral("普通用户"));
+    }
+
+    void manualLoginAnswers_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("dialogStays");
+        QTest::addColumn<bool>("titled");
+        QTest::newRow("ordinary") << QStringLiteral("普通用户") << false << true;
+        QTest::newRow("no marker word") << QStringLiteral("服务器维护中") << true << false;
+        QTest::newRow("no answer") << QString() << true << false;
+    }
+    void manualLoginAnswers()
+    {
+        QFETCH(QString, answer);
+        host1->setAnswer(kLogin, TestHttpAnswer::gbk(answer));
+        auto form = makeForm();
+        form->denglu->trigger();
+        frmLogin *dialog = form->existingLoginDialog();
+        dialog->txtUserName->setText(QStringLiteral("abc"));
+        dialog->txtPassword->setText(QStringLiteral("pw"));
+        dialog->cmdOK->click();
+        QTEST(dialog->isVisible(), "dialogStays");
+        QCOMPARE(dialog->Text1->text(), answer);
+        QFETCH(bool, titled);
+        QCOMPARE(form->windowTitle(), titled ? QStringLiteral("澄屿高清网络电视 V2.7 账号：abc ") + answer : kDesignTitle);
+        QCOMPARE(rec(form->WebBrowser2)->navigations.contains(verification("?yh=abc")), titled);
+        QVERIFY(form->Timer2->isActive());
+    }
+
     void noAutomaticLoginWithoutPassword()
     {
         auto form = makeForm(QStringLiteral("abc"));
