@@ -1,14 +1,12 @@
 #include "shell/form1.h"
 
 #include <QApplication>
-#include <QScreen>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     Form1 form(QCoreApplication::applicationDirPath(), ServiceHosts{QStringLiteral(CHENGYU_SERVICE_HOST1),
                                                                    QStringLiteral(CHENGYU_SERVICE_HOST2)});
-    form.move(form.screen()->availableGeometry().center() - form.rect().center());
     form.show();
     return app.exec();
 }

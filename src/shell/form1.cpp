@@ -395,6 +395,9 @@ void Form1::showEvent(QShowEvent *event)
     if (m_timersStarted)
         return;
     m_timersStarted = true;
+    // The start position is the centre of the screen.
+    if (const QScreen *screen = this->screen())
+        move(screen->availableGeometry().center() - frameGeometry().center() + pos());
     Timer1->start();
     Timer3->start();
 }

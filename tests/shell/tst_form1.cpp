@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -185,6 +186,13 @@ private Q_SLOTS:
         QCOMPARE(form->Command2->geometry(), QRect(0, 0, px(1935), px(375)));
         QCOMPARE(form->Command3->geometry(), QRect(0, px(360), px(1935), px(375)));
         QCOMPARE(form->Text3->geometry(), QRect(px(2280), px(240), px(975), px(375)));
+        QCOMPARE(form->WebBrowser3->geometry(), QRect(px(2400), px(720), px(2052), px(1452)));
+        QCOMPARE(form->Image1->pixmap().size(), QSize(5, 53));
+        QCOMPARE(form->Image1->cursor().shape(), Qt::SizeHorCursor);
+        QCOMPARE(form->windowIcon().pixmap(32, 32).size(), QSize(32, 32));
+        // Tab order: Command2, Command3, List1, ...
+        QCOMPARE(form->Command2->nextInFocusChain(), form->Command3);
+        QCOMPARE(form->Command3->nextInFocusChain(), form->List1);
     }
 
     void timersAsDesigned_data()
@@ -254,6 +262,15 @@ private Q_SLOTS:
         form->jiemian_Click();
         const QImage radio = form->List1->viewport()->grab().toImage();
         QCOMPARE(radio.pixelColor(radio.width() - 2, radio.height() - 2), QColor(Qt::white));
+    }
+
+    void firstDisplayIsCentred()
+    {
+        QTemporaryDir dir;
+        auto form = makeForm(dir);
+        QVERIFY(showQuietly(*form));
+        const QPoint centre = form->screen()->availableGeometry().center();
+        QVERIFY((form->frameGeometry().center() - centre).manhattanLength() <= 2);
     }
 
     void firstDisplayLaysOutTvView()
