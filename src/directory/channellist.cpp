@@ -46,17 +46,28 @@ QStringList splitListLines(const QString &text, LastLine last)
 
 QString entryNumber(int n)
 {
-    return QStringLiteral("%1").arg(n, 4, 10, QLatin1Char('0'));
+    QString number = QString::number(n);
+    if (number.size() < 4)
+        number.prepend(QString(4 - number.size(), u'0'));
+    return number;
 }
 
 QString rowText(int n, const QString &name)
 {
-    return entryNumber(n) + u'.' + name;
+    const QString number = entryNumber(n);
+    QString row;
+    row.reserve(number.size() + 1 + name.size());
+    row.append(number).append(u'.').append(name);
+    return row;
 }
 
 QString entryLine(const QString &row, const QString &name)
 {
-    return row + kInitialsGap + PinyinInitials(name);
+    const QString initials = PinyinInitials(name);
+    QString line;
+    line.reserve(row.size() + kInitialsGap.size() + initials.size());
+    line.append(row).append(kInitialsGap).append(initials);
+    return line;
 }
 
 DirectoryEntries parseListFile(const QString &text)
