@@ -219,7 +219,7 @@ private Q_SLOTS:
     void manualLoginWhileAutomaticWaits()
     {
         TestHttpAnswer slow = TestHttpAnswer::gbk(QStringLiteral("普通用户 自动"));
-        slow.delayMs = 400;
+        slow.delayMs = 800;
         host1->setAnswer(kLogin + "?yh=abc&pw=pw", slow);
         host1->setAnswer(kLogin + "?yh=vip&pw=pw2", TestHttpAnswer::gbk(QStringLiteral("VIP用户 手动")));
         auto form = makeForm(QStringLiteral("abc"), QStringLiteral("pw"));
@@ -241,7 +241,7 @@ private Q_SLOTS:
     void closingTheMainWindowWhileAManualLoginWaits()
     {
         TestHttpAnswer slow = TestHttpAnswer::gbk(QStringLiteral("VIP用户"));
-        slow.delayMs = 300;
+        slow.delayMs = 800;
         host1->setAnswer(kLogin, slow);
         auto form = makeForm();
         form->denglu->trigger();

@@ -190,7 +190,7 @@ private Q_SLOTS:
     void overlappingDownloadsKeepTheirOwnText()
     {
         TestHttpAnswer slowTv = TestHttpAnswer::gbk(kTvText);
-        slowTv.delayMs = 300;
+        slowTv.delayMs = 800;
         host2->setAnswer(kTvPath, slowTv);
         host2->setAnswer(kRadioPath, TestHttpAnswer::gbk(kRadioText));
         auto form = makeForm();
@@ -226,7 +226,7 @@ private Q_SLOTS:
     {
         writeFile(file("dianshibiao.ini"), kTvText);
         TestHttpAnswer slow = TestHttpAnswer::gbk(QStringLiteral("no list"));
-        slow.delayMs = 200;
+        slow.delayMs = 800;
         host2->setAnswer(kTvPath, slow);
         auto form = makeForm();
         QFETCH(QString, typed);
