@@ -4,14 +4,15 @@
 #include "account/credentialsfile.h"
 #include "account/frmlogin.h"
 #include "account/login.h"
-#include "directory/channeldownload.h"
 #include "directory/announcements.h"
+#include "directory/channeldownload.h"
 #include "directory/channellist.h"
 #include "directory/playback.h"
 #include "directory/startupschedule.h"
 #include "platform/artwork.h"
 #include "platform/imagebox.h"
 #include "platform/listbox.h"
+#include "platform/multilinetextbox.h"
 #include "platform/skinlibrary.h"
 #include "platform/twips.h"
 #include "quickselect/quickselect.h"
@@ -22,7 +23,6 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenuBar>
-#include "platform/multilinetextbox.h"
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -236,6 +236,16 @@ void Form1::createSubsystems()
     radio.loginStatus = nullptr;
     radio.noticeView = nullptr;
     m_radioDownload = new ChannelDownload(radio, this);
+
+    // The start-up schedule and the announcement menu connect their own events.
+    StartupHooks startup;
+    startup.savedUser = [this] { return SavedUser; };
+    startup.savedPassword = [this] { return SavedPassword; };
+    startup.mailDenglu = [this] { MailDenglu(); };
+    startup.tvDownload = [this] { m_tvDownload->run(); };
+    startup.radioDownload = [this] { m_radioDownload->run(); };
+    m_schedule = new StartupSchedule(Text3, Timer1, WebBrowser1, WebBrowser2, m_hosts, m_programDir, startup, this);
+    m_announcements = new AnnouncementMenu(n, WebBrowser1, WebBrowser2, NoticeFields, this);
 }
 
 void Form1::connectHandlers()
@@ -248,16 +258,6 @@ void Form1::connectHandlers()
     connect(Image1, &ImageBox::Click, this, &Form1::Image1_Click);
     connect(List1, &ListBox::Click, this, &Form1::List1_Click);
     connect(List2, &ListBox::Click, this, &Form1::List2_Click);
-
-    // Start-up schedule and announcement menu: each connects its own events.
-    StartupHooks startup;
-    startup.savedUser = [this] { return SavedUser; };
-    startup.savedPassword = [this] { return SavedPassword; };
-    startup.mailDenglu = [this] { MailDenglu(); };
-    startup.tvDownload = [this] { m_tvDownload->run(); };
-    startup.radioDownload = [this] { m_radioDownload->run(); };
-    m_schedule = new StartupSchedule(Text3, Timer1, WebBrowser1, WebBrowser2, m_hosts, m_programDir, startup, this);
-    m_announcements = new AnnouncementMenu(n, WebBrowser1, WebBrowser2, NoticeFields, this);
     connectTrayOnTopAndPopups();
     connect(qugg, &QAction::triggered, m_quickSelect, &QuickSelect::qugg_Click);
     connect(Text5, &QLineEdit::textChanged, m_quickSelect, &QuickSelect::Text5_Change);
