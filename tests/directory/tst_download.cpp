@@ -175,6 +175,21 @@ private Q_SLOTS:
         QCOMPARE(notice->navigations.size(), 2);
     }
 
+    void refreshWhileTheFilterBoxHoldsText()
+    {
+        writeFile(file("dianshibiao.ini"), QStringLiteral("湖南卫视\r\nhttp://old/1\r\n"));
+        host2->setAnswer(kTvPath, TestHttpAnswer::gbk(kTvText));
+        auto form = makeForm();
+        form->Text5->setText(QStringLiteral("HNWS"));
+        QCOMPARE(form->List2->ListCount(), 1);
+        form->Command2->click();
+        // The complete new directory; the filter waits for the next change of the box.
+        QCOMPARE(form->List2->ListCount(), 3);
+        verifyInStep(form->List2, form->Tv);
+        form->Text5->setText(QStringLiteral("ZJWS"));
+        QCOMPARE(form->List2->items(), QStringList{QStringLiteral("0001.浙江卫视") + QString(12, u' ') + "ZJWS"});
+    }
+
     void shorterListLeavesNothingBehind()
     {
         host2->setAnswer(kTvPath, TestHttpAnswer::gbk(kTvText));
