@@ -47,7 +47,6 @@ public:
 
     // The whole download; runs inside the click or tick that started it.
     void run();
-    bool isRunning() const { return m_running; }
 
     // The acceptance marker of the kind: "卫视" for TV, "广播" for radio.
     static QString marker(Kind kind);

@@ -17,7 +17,6 @@ constexpr int kAccountPageTick = 4;
 constexpr int kRadioTick = 6;
 constexpr int kLastTick = 10;
 
-// The two service addresses the schedule opens.
 // Runs a copy: the hook may destroy the schedule that holds the original.
 void run(std::function<void()> hook)
 {

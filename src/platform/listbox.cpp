@@ -52,13 +52,6 @@ QString ListBox::List(int row) const
 
 void ListBox::Clear() { m_model->setStringList({}); }
 
-void ListBox::AddItem(const QString &text)
-{
-    const int row = m_model->rowCount();
-    m_model->insertRows(row, 1);
-    m_model->setData(m_model->index(row), text);
-}
-
 void ListBox::setItems(const QStringList &rows) { m_model->setStringList(rows); }
 
 QStringList ListBox::items() const { return m_model->stringList(); }

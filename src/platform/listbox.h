@@ -21,7 +21,6 @@ public:
     QString List(int row) const; // empty outside 0 .. ListCount() - 1
 
     void Clear();
-    void AddItem(const QString &text);
     void setItems(const QStringList &rows); // replaces every row at once
     QStringList items() const;
 
