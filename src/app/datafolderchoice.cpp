@@ -40,13 +40,19 @@ DataFolderChoice chooseDataFolder(const QString &programDir, const LaunchOptions
     return usable(perUserDir);
 }
 
-QString perUserDataLocation()
+bool hasHomeFolder()
 {
 #ifdef Q_OS_UNIX
-    // Without HOME, Qt would fall back to a folder below "/", which is no user's.
-    if (qEnvironmentVariableIsEmpty("HOME") && qEnvironmentVariableIsEmpty("XDG_DATA_HOME"))
-        return {};
+    return !qEnvironmentVariableIsEmpty("HOME");
+#else
+    return true;
 #endif
+}
+
+QString perUserDataLocation()
+{
+    if (!hasHomeFolder() && qEnvironmentVariableIsEmpty("XDG_DATA_HOME"))
+        return {};
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }
 

@@ -21,6 +21,10 @@ struct DataFolderChoice
 // warning says why.
 DataFolderChoice chooseDataFolder(const QString &programDir, const LaunchOptions &options, const QString &perUserDir);
 
+// Whether the user has a home folder (HOME set). Without one, Qt would put
+// its own caches below "/", which is no user's folder.
+bool hasHomeFolder();
+
 // The per-user data folder (for example ~/.local/share/chengyu-tv); empty
 // when the user has no home folder. Needs the application name set.
 QString perUserDataLocation();

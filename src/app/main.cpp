@@ -17,6 +17,8 @@ int main(int argc, char *argv[])
     if (request.action != LaunchRequest::Action::Run)
         return finishWithoutWindow(request);
 
+    if (!hasHomeFolder())
+        QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("chengyu-tv"));
     QGuiApplication::setDesktopFileName(QStringLiteral(CHENGYU_APP_ID));
