@@ -32,27 +32,22 @@ public:
         root.mkpath(QStringLiteral("bin"));
         root.mkpath(QStringLiteral("home"));
         root.mkpath(QStringLiteral("locked"));
-        QFile file(path(QStringLiteral("file")));
+        QFile file(path(QStringLiteral("$T/file")));
         file.open(QIODevice::WriteOnly);
         if (programFolder == QLatin1String("installed"))
             root.mkpath(QStringLiteral("share/chengyu-tv"));
         if (programFolder == QLatin1String("read-only"))
-            QFile::setPermissions(path(QStringLiteral("bin")), kReadOnly);
-        QFile::setPermissions(path(QStringLiteral("locked")), kReadOnly);
+            QFile::setPermissions(path(QStringLiteral("$T/bin")), kReadOnly);
+        QFile::setPermissions(path(QStringLiteral("$T/locked")), kReadOnly);
     }
     ~Tree()
     {
-        QFile::setPermissions(path(QStringLiteral("bin")), kOpen);
-        QFile::setPermissions(path(QStringLiteral("locked")), kOpen);
+        QFile::setPermissions(path(QStringLiteral("$T/bin")), kOpen);
+        QFile::setPermissions(path(QStringLiteral("$T/locked")), kOpen);
     }
 
     // "$T" in the text stands for the root of the tree.
-    QString path(const QString &text) const
-    {
-        if (text.isEmpty() || text.startsWith(QLatin1Char('$')))
-            return QString(text).replace(QStringLiteral("$T"), m_dir.path());
-        return m_dir.filePath(text);
-    }
+    QString path(QString text) const { return text.replace(QStringLiteral("$T"), m_dir.path()); }
 
     QStringList contents() const
     {
@@ -90,6 +85,7 @@ private Q_SLOTS:
         QTest::newRow("writable program folder") << "writable" << false << "" << perUser << "$T/bin" << false;
         QTest::newRow("read-only program folder") << "read-only" << false << "" << perUser << perUser << true;
         QTest::newRow("installed program folder") << "installed" << false << "" << perUser << perUser << true;
+        // An existing folder keeps its mode.
         QTest::newRow("forced") << "writable" << true << "$T/home" << perUser << "$T/home" << false;
         QTest::newRow("forced, created") << "read-only" << true << "$T/a/b/" << perUser << "$T/a/b" << true;
         QTest::newRow("forced, empty") << "writable" << true << "" << perUser << "" << false;
@@ -114,11 +110,13 @@ private Q_SLOTS:
         QFETCH(bool, created);
         const Tree tree(program);
         const QStringList before = tree.contents();
+        const QFileDevice::Permissions modeBefore = modeOf(tree.path(chosen));
         LaunchOptions options;
         options.dataDirGiven = given;
-        options.dataDir = dataDir.startsWith(QLatin1Char('$')) ? tree.path(dataDir) : dataDir;
+        options.dataDir = tree.path(dataDir);
 
-        const DataFolderChoice choice = chooseDataFolder(tree.path(QStringLiteral("bin")), options, tree.path(perUser));
+        const DataFolderChoice choice =
+            chooseDataFolder(tree.path(QStringLiteral("$T/bin")), options, tree.path(perUser));
 
         QCOMPARE(choice.dataDir, QDir::cleanPath(tree.path(chosen)));
         QCOMPARE(choice.warning.isEmpty(), !chosen.isEmpty());
@@ -127,19 +125,9 @@ private Q_SLOTS:
             return;
         }
         QVERIFY(isWritableFolder(choice.dataDir));
-        if (created)
-            QCOMPARE(modeOf(choice.dataDir), kOwnerOnly);
-        else
+        QCOMPARE(modeOf(choice.dataDir), created ? kOwnerOnly : modeBefore);
+        if (!created)
             QCOMPARE(tree.contents(), before);
-    }
-
-    void existingFolderKeepsItsMode()
-    {
-        const Tree tree(QStringLiteral("read-only"));
-        const QString perUser = tree.path(QStringLiteral("home/shared"));
-        QVERIFY(QDir().mkdir(perUser, kOpen));
-        QCOMPARE(chooseDataFolder(tree.path(QStringLiteral("bin")), {}, perUser).dataDir, perUser);
-        QCOMPARE(modeOf(perUser), kOpen);
     }
 
     void perUserLocationFollowsHome()
