@@ -41,9 +41,9 @@ private Q_SLOTS:
             << "https://tv.example/api" << h2 << false << QString();
         QTest::newRow("chinese host name") << QStringList{"--service-host1", "http://电视.中国:8080"} << QStringList{}
                                            << "http://电视.中国:8080" << h2 << false << QString();
-        QTest::newRow("environment") << QStringList{}
-                                     << QStringList{"CHENGYU_SERVICE_HOST1=http://e1", "CHENGYU_SERVICE_HOST2=http://e2"}
-                                     << "http://e1" << "http://e2" << false << QString();
+        QTest::newRow("environment")
+            << QStringList{} << QStringList{"CHENGYU_SERVICE_HOST1=http://e1", "CHENGYU_SERVICE_HOST2=http://e2"}
+            << "http://e1" << "http://e2" << false << QString();
         QTest::newRow("command line wins") << QStringList{"--service-host1", "http://c1"}
                                            << QStringList{"CHENGYU_SERVICE_HOST1=http://e1",
                                                           "CHENGYU_SERVICE_HOST2=http://e2"}
@@ -106,7 +106,8 @@ private Q_SLOTS:
         QTest::newRow("no host") << QStringList{"--service-host1", "http://"} << QStringList{} << "--service-host1";
         QTest::newRow("empty") << QStringList{"--service-host1="} << QStringList{} << "--service-host1 的值 “”";
         QTest::newRow("query") << QStringList{"--service-host1", "http://a/?x=1"} << QStringList{} << "--service-host1";
-        QTest::newRow("fragment") << QStringList{"--service-host1", "http://a/#x"} << QStringList{} << "--service-host1";
+        QTest::newRow("fragment") << QStringList{"--service-host1", "http://a/#x"} << QStringList{}
+                                  << "--service-host1";
         QTest::newRow("port out of range") << QStringList{"--service-host1", "http://a:70000"} << QStringList{}
                                            << "--service-host1";
         QTest::newRow("space") << QStringList{"--service-host1", "http://a b"} << QStringList{} << "--service-host1";
