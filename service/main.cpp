@@ -2,8 +2,11 @@
 #include "servicehost.h"
 #include "servicerouter.h"
 
+#include "platform/datafolder.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include <cstdio>
 #include <memory>
@@ -33,6 +36,16 @@ bool readPort(const QString &text, quint16 *port)
     return true;
 }
 
+// Without --data: the demo data of the installation the service belongs to,
+// else the folder demo in the current folder (a source tree).
+QString defaultDataFolder()
+{
+    const QString share = installedShareDir(QCoreApplication::applicationDirPath());
+    if (!share.isEmpty() && QFileInfo(share + QStringLiteral("/demo")).isDir())
+        return share + QStringLiteral("/demo");
+    return QStringLiteral("demo");
+}
+
 bool parseOptions(const QCoreApplication &app, Options *options)
 {
     QCommandLineParser parser;
@@ -40,7 +53,7 @@ bool parseOptions(const QCoreApplication &app, Options *options)
         "The reference service: plays service host 1 and service host 2 on two ports of 127.0.0.1."));
     parser.addHelpOption();
     const QCommandLineOption data(QStringLiteral("data"), QStringLiteral("Data folder (accounts.txt, lists/)."),
-                                  QStringLiteral("folder"), QStringLiteral("demo"));
+                                  QStringLiteral("folder"), defaultDataFolder());
     const QCommandLineOption port1(QStringLiteral("port1"), QStringLiteral("Port of host 1 (0: any free port)."),
                                    QStringLiteral("port"), QStringLiteral("8801"));
     const QCommandLineOption port2(QStringLiteral("port2"), QStringLiteral("Port of host 2 (0: any free port)."),

@@ -5,12 +5,12 @@
 
 #include <QLineEdit>
 
-void connectCredentialsSaving(frmLogin *dialog, const QString &programDir)
+void connectCredentialsSaving(frmLogin *dialog, const QString &dataDir)
 {
     if (!dialog)
         return;
-    const auto save = [dialog, programDir] {
-        SaveCredentials(programDir, dialog->txtUserName->text(), dialog->txtPassword->text());
+    const auto save = [dialog, dataDir] {
+        SaveCredentials(dataDir, dialog->txtUserName->text(), dialog->txtPassword->text());
     };
     QObject::connect(dialog->txtUserName, &QLineEdit::textChanged, dialog, save);
     QObject::connect(dialog->txtPassword, &QLineEdit::textChanged, dialog, save);

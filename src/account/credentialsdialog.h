@@ -5,9 +5,9 @@
 class frmLogin;
 
 // Every change of the dialog's name or password box saves the pair in the
-// credentials file of programDir (nothing is written while a box is empty).
+// credentials file of dataDir (nothing is written while a box is empty).
 // The connections end with the dialog.
-void connectCredentialsSaving(frmLogin *dialog, const QString &programDir);
+void connectCredentialsSaving(frmLogin *dialog, const QString &dataDir);
 
 // Puts a saved pair into the dialog's boxes, the name first, when at least
 // one of them is non-empty; with saving connected this rewrites the file once

@@ -3,16 +3,16 @@
 #include "account/scramblecodec.h"
 #include "platform/atomicfile.h"
 #include "platform/codepage936.h"
+#include "platform/datafolder.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 namespace {
 
-QString credentialsPath(const QString &programDir)
+QString credentialsPath(const QString &dataDir)
 {
-    return QDir(programDir).filePath(QLatin1String(CredentialsFileName));
+    return dataFilePath(dataDir, QLatin1String(CredentialsFileName));
 }
 
 QByteArray scrambledLine(const QString &text)
@@ -35,13 +35,13 @@ QByteArray takeLine(const QByteArray &content, qsizetype &from)
 
 } // namespace
 
-bool SaveCredentials(const QString &programDir, const QString &user, const QString &password)
+bool SaveCredentials(const QString &dataDir, const QString &user, const QString &password)
 {
     if (user.isEmpty() || password.isEmpty())
         return false;
     const QByteArray content = scrambledLine(user) + scrambledLine(password);
     // The password is only hidden, not encrypted: keep other users out.
-    return writeFileAtomically(credentialsPath(programDir), content, true);
+    return writeFileAtomically(credentialsPath(dataDir), content, true);
 }
 
 SavedCredentials parseCredentials(const QByteArray &content)
@@ -52,9 +52,9 @@ SavedCredentials parseCredentials(const QByteArray &content)
     return SavedCredentials{UnscrambleText(cp936::toUnicode(first)), UnscrambleText(cp936::toUnicode(second)), true};
 }
 
-SavedCredentials LoadCredentials(const QString &programDir)
+SavedCredentials LoadCredentials(const QString &dataDir)
 {
-    QFile file(credentialsPath(programDir));
+    QFile file(credentialsPath(dataDir));
     const QFileInfo info(file.fileName());
     // Only a regular file counts: a pipe or a device could block or never end.
     if (!info.isFile())

@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-// The saved-credentials file "lumatv.dat" in the program's directory: the
+// The saved-credentials file "lumatv.dat" in the data folder: the
 // account name and the password, each scrambled, one per line, in code page
 // 936 with CR LF line ends.
 
@@ -26,13 +26,13 @@ struct SavedCredentials
 // Writes the pair, each scrambled afresh, when both are non-empty; does
 // nothing otherwise. The file is replaced whole or not at all, and on POSIX
 // systems it is readable and writable by its owner only. Returns whether the
-// file now holds the pair.
-bool SaveCredentials(const QString &programDir, const QString &user, const QString &password);
+// file now holds the pair. An empty dataDir keeps nothing.
+bool SaveCredentials(const QString &dataDir, const QString &user, const QString &password);
 
 // Reads and unscrambles the saved pair. A missing line reads as empty text,
 // anything after line 2 (or after the first CredentialsReadLimit bytes) is
 // ignored. Never fails: an unreadable or odd file gives what could be read.
-SavedCredentials LoadCredentials(const QString &programDir);
+SavedCredentials LoadCredentials(const QString &dataDir);
 
 // The unscrambled pair of a file's bytes (fileFound set); lines end in CR LF
 // or LF alone.

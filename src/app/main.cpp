@@ -1,12 +1,28 @@
+#include "app/datafolderchoice.h"
+#include "app/launchoptions.h"
 #include "shell/form1.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    // Read before the application object exists, so that --help, --version and
+    // bad options work without a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const LaunchRequest request =
+        parseLaunchOptions(arguments, QProcessEnvironment::systemEnvironment(),
+                           ServiceHosts{QStringLiteral(CHENGYU_SERVICE_HOST1), QStringLiteral(CHENGYU_SERVICE_HOST2)});
+    if (request.action != LaunchRequest::Action::Run)
+        return finishWithoutWindow(request);
+
+    if (!hasHomeFolder())
+        QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
     QApplication app(argc, argv);
-    Form1 form(QCoreApplication::applicationDirPath(), ServiceHosts{QStringLiteral(CHENGYU_SERVICE_HOST1),
-                                                                   QStringLiteral(CHENGYU_SERVICE_HOST2)});
+    QCoreApplication::setApplicationName(QStringLiteral("chengyu-tv"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(CHENGYU_APP_ID));
+    Form1 form(chooseAppPaths(QCoreApplication::applicationDirPath(), request.options), request.options.hosts);
     form.show();
     return app.exec();
 }

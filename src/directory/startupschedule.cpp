@@ -1,10 +1,9 @@
 #include "startupschedule.h"
 
 #include "account/endpoints.h"
-
 #include "directory/channellist.h"
+#include "platform/datafolder.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 #include <climits>
@@ -27,7 +26,7 @@ void run(std::function<void()> hook)
 } // namespace
 
 StartupSchedule::StartupSchedule(QLineEdit *Text3, QTimer *Timer1, WebView *WebBrowser1, WebView *WebBrowser2,
-                                 const ServiceHosts &hosts, const QString &programDir, StartupHooks hooks,
+                                 const ServiceHosts &hosts, const QString &dataDir, StartupHooks hooks,
                                  QObject *parent)
     : QObject(parent)
     , m_text3(Text3)
@@ -35,7 +34,7 @@ StartupSchedule::StartupSchedule(QLineEdit *Text3, QTimer *Timer1, WebView *WebB
     , m_main(WebBrowser1)
     , m_notice(WebBrowser2)
     , m_hosts(hosts)
-    , m_programDir(programDir)
+    , m_dataDir(dataDir)
     , m_hooks(std::move(hooks))
 {
     if (Timer1)
@@ -104,7 +103,7 @@ void StartupSchedule::accountPage()
 bool StartupSchedule::listFileMissing(const char *name) const
 {
     // Only a regular file counts: the loader reads nothing else either.
-    return !QFileInfo(QDir(m_programDir).filePath(QString::fromLatin1(name))).isFile();
+    return !QFileInfo(dataFilePath(m_dataDir, QString::fromLatin1(name))).isFile();
 }
 
 QString StartupSchedule::savedUser() const { return m_hooks.savedUser ? m_hooks.savedUser() : QString(); }

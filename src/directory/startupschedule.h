@@ -33,7 +33,7 @@ class StartupSchedule : public QObject
     Q_OBJECT
 public:
     StartupSchedule(QLineEdit *Text3, QTimer *Timer1, WebView *WebBrowser1, WebView *WebBrowser2,
-                    const ServiceHosts &hosts, const QString &programDir, StartupHooks hooks,
+                    const ServiceHosts &hosts, const QString &dataDir, StartupHooks hooks,
                     QObject *parent = nullptr);
 
     void Timer1_Timer();
@@ -55,6 +55,6 @@ private:
     QPointer<WebView> m_main;
     QPointer<WebView> m_notice;
     ServiceHosts m_hosts;
-    QString m_programDir;
+    QString m_dataDir; // where the list files are kept; empty: nowhere
     StartupHooks m_hooks;
 };

@@ -6,13 +6,9 @@
 
 namespace artwork {
 
-QPixmap gemPixmap(const QColor &gem)
+void paintGem(QPainter &p, const QColor &gem)
 {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
-
     const QPolygonF frame({{16, 1}, {31, 16}, {16, 31}, {1, 16}});
     QLinearGradient gold(0, 0, 32, 32);
     gold.setColorAt(0, QColor(0xFF, 0xE0, 0x70));
@@ -34,6 +30,14 @@ QPixmap gemPixmap(const QColor &gem)
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 255, 255, 200));
     p.drawPolygon(QPolygonF({{16, 9}, {19, 12}, {16, 15}, {13, 12}}));
+}
+
+QPixmap gemPixmap(const QColor &gem)
+{
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    paintGem(p, gem);
     return pixmap;
 }
 

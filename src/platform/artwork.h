@@ -4,13 +4,20 @@
 #include <QIcon>
 #include <QPixmap>
 
+class QPainter;
+
 // Pictures the program draws itself.
 namespace artwork {
 
 inline const QColor PinkGem(0xF0, 0x5A, 0x9C);
 inline const QColor GreenGem(0x2E, 0xB8, 0x5C);
 
-// 32 x 32 window icon: a gem of the given colour in a golden diamond frame.
+// The gem of the window icon, drawn in a 32 x 32 square of the painter's
+// coordinates: a gem of the given colour in a golden diamond frame. Scale
+// the painter for other sizes.
+void paintGem(QPainter &p, const QColor &gem);
+
+// 32 x 32 window icon: paintGem() on a transparent picture.
 QPixmap gemPixmap(const QColor &gem);
 QIcon gemIcon(const QColor &gem);
 

@@ -4,6 +4,8 @@
 
 bool writeFileAtomically(const QString &path, const QByteArray &content, bool ownerOnly)
 {
+    if (path.isEmpty())
+        return false; // nothing is kept in this run
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;

@@ -73,9 +73,9 @@ QTimer *makeTimer(QObject *parent, const char *name, int interval)
 
 } // namespace
 
-Form1::Form1(const QString &programDir, const ServiceHosts &hosts, WebViewFactory makeWebView, QWidget *parent)
+Form1::Form1(const AppPaths &paths, const ServiceHosts &hosts, WebViewFactory makeWebView, QWidget *parent)
     : QMainWindow(parent)
-    , m_programDir(programDir)
+    , m_paths(paths)
     , m_hosts(hosts)
 {
     setObjectName(QStringLiteral("Form1"));
@@ -93,7 +93,7 @@ Form1::~Form1() = default;
 
 QString Form1::programFile(const QString &name) const
 {
-    return QDir(m_programDir).filePath(name);
+    return QDir(m_paths.programDir).filePath(name);
 }
 
 void Form1::createControls(const WebViewFactory &makeWebView)
@@ -220,7 +220,7 @@ void Form1::createSubsystems()
     tv.tables = &Tv;
     tv.holder = Text2;
     tv.button = Command2;
-    tv.listFile = programFile(QString::fromLatin1(TvListFileName));
+    tv.listFile = dataFile(QString::fromLatin1(TvListFileName));
     tv.endpoints = endpoints;
     tv.accountName = [this] { return SavedUser; };
     tv.loginStatus = [this] { return m_loginDialog ? m_loginDialog->Text1->text() : QString(); };
@@ -232,7 +232,7 @@ void Form1::createSubsystems()
     radio.list = List1;
     radio.tables = &Radio;
     radio.button = Command3;
-    radio.listFile = programFile(QString::fromLatin1(RadioListFileName));
+    radio.listFile = dataFile(QString::fromLatin1(RadioListFileName));
     radio.loginStatus = nullptr;
     radio.noticeView = nullptr;
     m_radioDownload = new ChannelDownload(radio, this);
@@ -244,7 +244,7 @@ void Form1::createSubsystems()
     startup.mailDenglu = [this] { MailDenglu(); };
     startup.tvDownload = [this] { m_tvDownload->run(); };
     startup.radioDownload = [this] { m_radioDownload->run(); };
-    m_schedule = new StartupSchedule(Text3, Timer1, WebBrowser1, WebBrowser2, m_hosts, m_programDir, startup, this);
+    m_schedule = new StartupSchedule(Text3, Timer1, WebBrowser1, WebBrowser2, m_hosts, m_paths.dataDir, startup, this);
     m_announcements = new AnnouncementMenu(n, WebBrowser1, WebBrowser2, NoticeFields, this);
 }
 
@@ -271,7 +271,7 @@ frmLogin *Form1::loginDialog()
         return nullptr; // closing the main window unloaded the dialog for good
     if (!m_loginDialog) {
         m_loginDialog = new frmLogin(this);
-        connectCredentialsSaving(m_loginDialog, m_programDir);
+        connectCredentialsSaving(m_loginDialog, m_paths.dataDir);
         m_account->attach(m_loginDialog);
         connect(m_loginDialog, &frmLogin::discarded, this, [this] { m_loginDialog = nullptr; });
         m_loginDialog->hide();
@@ -292,10 +292,10 @@ void Form1::Form_Load()
 {
     m_skin = std::make_unique<SkinLibrary>(programFile(QString::fromLatin1(SkinLibrary::FileName)));
     m_skin->SkinH_Attach();
-    AppDir = QDir::toNativeSeparators(QDir(m_programDir).absolutePath()) + QDir::separator();
+    AppDir = QDir::toNativeSeparators(QDir(m_paths.programDir).absolutePath()) + QDir::separator();
     attachSkinFile();
-    loadDirectory(programFile(QString::fromLatin1(TvListFileName)), *List2, Tv);
-    loadDirectory(programFile(QString::fromLatin1(RadioListFileName)), *List1, Radio);
+    loadDirectory(dataFile(QString::fromLatin1(TvListFileName)), *List2, Tv);
+    loadDirectory(dataFile(QString::fromLatin1(RadioListFileName)), *List1, Radio);
     loadSavedCredentials();
     ListMode = 1;
     ResumeUrl = kBlank;
@@ -307,7 +307,7 @@ void Form1::Form_Load()
 
 void Form1::loadSavedCredentials()
 {
-    const SavedCredentials saved = LoadCredentials(m_programDir);
+    const SavedCredentials saved = LoadCredentials(m_paths.dataDir);
     SavedUser = saved.user;
     SavedPassword = saved.password;
     if (saved.hasAccount())

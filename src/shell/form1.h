@@ -2,6 +2,7 @@
 
 #include "account/frmlogin.h"
 #include "account/servicehosts.h"
+#include "platform/datafolder.h"
 #include "quickselect/channeltables.h"
 #include "shell/layoutgeometry.h"
 #include "shell/tray.h"
@@ -34,9 +35,10 @@ class Form1 : public QMainWindow
 public:
     static constexpr const char *DesignCaption = "澄屿高清网络电视 V2.7";
 
-    // programDir: the directory that holds the program and its files.
+    // paths: the folder of the program (skin library) and the one its files
+    // are kept in (a single folder in the portable use).
     // makeWebView: how the three browser views are made (the engine's by default).
-    Form1(const QString &programDir, const ServiceHosts &hosts, WebViewFactory makeWebView = {},
+    Form1(const AppPaths &paths, const ServiceHosts &hosts, WebViewFactory makeWebView = {},
           QWidget *parent = nullptr);
     ~Form1() override;
 
@@ -90,6 +92,8 @@ public:
 
     const ServiceHosts &hosts() const { return m_hosts; }
     QString programFile(const QString &name) const;
+    // A file the program keeps (lists, saved account); empty when nothing is kept.
+    QString dataFile(const QString &name) const { return m_paths.dataFile(name); }
 
     // The login dialog, created (hidden) on first use; null once the window
     // has been unloaded.
@@ -152,7 +156,7 @@ private:
     bool m_trayResumePending = false;
     bool m_catcherBlanking = false;
 
-    QString m_programDir;
+    AppPaths m_paths;
     ServiceHosts m_hosts;
     QWidget *m_client;
     std::unique_ptr<SkinLibrary> m_skin;

@@ -6,6 +6,7 @@
 #include "shell/form1.h"
 #include "testhttpserver.h"
 
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -297,6 +298,49 @@ private Q_SLOTS:
         QCOMPARE(form->windowTitle(), QStringLiteral("澄屿高清网络电视 V2.7 账号：abc 普通用户"));
         QCOMPARE(form->Text3->text(), QStringLiteral("10"));
         QVERIFY(!form->Timer1->isActive());
+    }
+
+    // The lists and the saved account go to the data folder and come back from
+    // it at the next start; with no data folder they are shown and used but
+    // kept nowhere, and each missing list is asked for once.
+    void filesAreKeptInTheDataFolder_data()
+    {
+        QTest::addColumn<bool>("keep");
+        QTest::newRow("a data folder of its own") << true;
+        QTest::newRow("nothing kept") << false;
+    }
+    void filesAreKeptInTheDataFolder()
+    {
+        QFETCH(bool, keep);
+        host2->setAnswer(kTvPath, TestHttpAnswer::gbk(kTvText));
+        host2->setAnswer(kRadioPath, TestHttpAnswer::gbk(kRadioText));
+        QTemporaryDir data;
+        QTemporaryDir workingDir;
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(workingDir.path());
+        const AppPaths paths(dir->path(), keep ? data.path() : QString());
+        const ServiceHosts hosts{host1->baseUrl(), host2->baseUrl()};
+        {
+            Form1 form(paths, hosts, recordingWebViewFactory());
+            for (int tick = 1; tick <= 10; ++tick)
+                form.startupSchedule()->Timer1_Timer();
+            QCOMPARE(form.List2->ListCount(), 3);
+            QCOMPARE(form.List1->ListCount(), 1);
+            form.loginDialog()->txtUserName->setText(QStringLiteral("vip"));
+            form.loginDialog()->txtPassword->setText(QStringLiteral("123456"));
+            form.Form_Unload();
+        }
+        QCOMPARE(host2->requestCount(), 2);
+        Form1 next(paths, hosts, recordingWebViewFactory());
+        QDir::setCurrent(previous);
+
+        const auto files = QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot;
+        QCOMPARE(QDir(dir->path()).entryList(files), QStringList());
+        QCOMPARE(QDir(workingDir.path()).entryList(files), QStringList());
+        const QStringList kept{"dianshibiao.ini", "diantaibiao.ini", "lumatv.dat"};
+        QCOMPARE(QDir(data.path()).entryList(files), keep ? kept : QStringList());
+        QCOMPARE(next.List2->ListCount(), keep ? 3 : 0);
+        QCOMPARE(next.SavedUser, keep ? QStringLiteral("vip") : QString());
     }
 
     void badReplies_data()
