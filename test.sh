@@ -7,4 +7,4 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 cd build
-ctest --output-on-failure -j"$(nproc)" "$@"
+ctest --output-on-failure -j"$(nproc)" -LE soak "$@"

@@ -11,6 +11,10 @@
 #include <cstdio>
 #include <memory>
 
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#endif
+
 namespace {
 
 void printLine(FILE *stream, const QString &line)
@@ -76,6 +80,16 @@ bool parseOptions(const QCoreApplication &app, Options *options)
     return true;
 }
 
+ServiceLimits limitsFor(int hosts)
+{
+#ifdef Q_OS_UNIX
+    rlimit descriptors{};
+    if (getrlimit(RLIMIT_NOFILE, &descriptors) == 0 && descriptors.rlim_cur != RLIM_INFINITY)
+        return ServiceLimits::withinDescriptors(qint64(descriptors.rlim_cur), hosts);
+#endif
+    return ServiceLimits{};
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -97,11 +111,13 @@ int main(int argc, char *argv[])
         printLine(stderr, warning);
 
     ServiceRouter router(data);
+    const ServiceLimits limits = limitsFor(int(options.run[0]) + int(options.run[1]));
     std::unique_ptr<ServiceHost> hosts[2];
     for (int i = 0; i < 2; ++i) {
         if (!options.run[i])
             continue;
         hosts[i] = std::make_unique<ServiceHost>(i + 1, router);
+        hosts[i]->setLimits(limits);
         if (!hosts[i]->start(options.ports[i])) {
             printLine(stderr, QStringLiteral("host %1: cannot listen on 127.0.0.1:%2").arg(i + 1).arg(options.ports[i]));
             return 1;

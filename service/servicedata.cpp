@@ -56,12 +56,15 @@ const ServiceAccount *ServiceData::account(const QString &name) const
     return nullptr;
 }
 
-bool ServiceData::addAccount(const ServiceAccount &account)
+ServiceData::SignUp ServiceData::addAccount(const ServiceAccount &account)
 {
     if (account.name.isEmpty() || this->account(account.name))
-        return false;
+        return SignUp::Taken;
+    if (m_signUps >= kMaxSignUps)
+        return SignUp::Full;
     m_accounts.append(account);
-    return true;
+    ++m_signUps;
+    return SignUp::Added;
 }
 
 QString ServiceData::servedUrl(const QString &listedUrl) const

@@ -34,8 +34,11 @@ public:
     bool load(const QString &folder, QString *error, QStringList *warnings = nullptr);
 
     const ServiceAccount *account(const QString &name) const;
-    // Sign-up: false when the name is taken. Accounts live until the service stops.
-    bool addAccount(const ServiceAccount &account);
+    // Sign-up. Accounts made this way live until the service stops, and only
+    // so many are kept, so that sign-ups cannot fill the memory.
+    enum class SignUp { Added, Taken, Full };
+    static constexpr int kMaxSignUps = 1000;
+    SignUp addAccount(const ServiceAccount &account);
 
     qsizetype accountCount() const { return m_accounts.size(); }
     const QList<ServiceChannel> &tv() const { return m_tv; }
@@ -59,6 +62,7 @@ public:
 
 private:
     QList<ServiceAccount> m_accounts;
+    int m_signUps = 0;
     QList<ServiceChannel> m_tv;
     QList<ServiceChannel> m_radio;
     QString m_pageBase = QString::fromLatin1(kListedBase);

@@ -1,8 +1,10 @@
 #include "servicerequest.h"
 
+#include "httprequestreader.h"
 #include "platform/codepage936.h"
 
 #include <QStringList>
+#include <QUrl>
 
 namespace {
 
@@ -69,6 +71,39 @@ ServiceRequest ServiceRequest::parse(const QString &method, const QString &path,
         request.query.append({decodeComponent(key), decodeComponent(value)});
     }
     return request;
+}
+
+ServiceRequest ServiceRequest::fromHead(const HttpRequestHead &head)
+{
+    QByteArray target = head.target;
+    const qsizetype hash = target.indexOf('#');
+    if (hash >= 0)
+        target.truncate(hash);
+    const qsizetype scheme = target.startsWith('/') ? -1 : target.indexOf("://");
+    if (scheme > 0) {
+        // "http://host:port/path?query" counts by its path and query.
+        qsizetype end = scheme + 3;
+        while (end < target.size() && target.at(end) != '/' && target.at(end) != '?')
+            ++end;
+        target = target.mid(end);
+        if (!target.startsWith('/'))
+            target.prepend('/');
+    }
+    const qsizetype question = target.indexOf('?');
+    const QByteArray path = question < 0 ? target : target.left(question);
+    const QByteArray query = question < 0 ? QByteArray() : target.mid(question + 1);
+    ServiceRequest request = parse(QString::fromLatin1(head.method), QUrl::fromPercentEncoding(path), query, question >= 0);
+    request.headers = head.headers;
+    return request;
+}
+
+QByteArray ServiceRequest::header(QByteArrayView name) const
+{
+    for (const auto &item : headers) {
+        if (item.first.compare(name, Qt::CaseInsensitive) == 0)
+            return item.second;
+    }
+    return {};
 }
 
 bool ServiceRequest::has(const QString &key) const

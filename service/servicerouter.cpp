@@ -31,6 +31,16 @@ input{font:inherit;padding:3px 6px}
 
 QString esc(const QString &text) { return text.toHtmlEscaped(); }
 
+// A visitor's text on a page that carries an announcement block: the client
+// reads the block from the page's text, where character references are
+// already resolved, so "$" and "*" are shown in their full-width forms and
+// the text can neither open nor end a block.
+QString escNotice(QString text)
+{
+    text.replace(QLatin1Char('$'), QChar(0xFF04)).replace(QLatin1Char('*'), QChar(0xFF0A));
+    return esc(text);
+}
+
 ServiceAnswer htmlAnswer(const QString &title, const QString &body, int status = 200)
 {
     const QString html = QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"gb2312\"><title>%1</title>"
@@ -231,17 +241,17 @@ ServiceAnswer ServiceRouter::verification(const ServiceRequest &request) const
     QString greeting;
     switch (visitor) {
     case Visitor::Vip:
-        greeting = QStringLiteral("欢迎 %1（VIP用户），全部高清频道已为您开放。").arg(esc(name));
+        greeting = QStringLiteral("欢迎 %1（VIP用户），全部高清频道已为您开放。").arg(escNotice(name));
         items << link("VIP专区", QStringLiteral("/notice/vip"));
         break;
     case Visitor::Ordinary:
-        greeting = QStringLiteral("欢迎 %1（普通用户）。升级VIP可关闭本公告栏。").arg(esc(name));
+        greeting = QStringLiteral("欢迎 %1（普通用户）。升级VIP可关闭本公告栏。").arg(escNotice(name));
         items << link("升级VIP", QStringLiteral("/notice/upgrade"));
         break;
     case Visitor::Guest:
         greeting = name.isEmpty() || name == u"guest"
             ? QStringLiteral("欢迎试用澄屿高清网络电视，登录后可同步节目表。")
-            : QStringLiteral("账号 %1 尚未注册，欢迎注册。").arg(esc(name));
+            : QStringLiteral("账号 %1 尚未注册，欢迎注册。").arg(escNotice(name));
         items << link("用户注册", QStringLiteral("/user/reg.asp"));
         break;
     case Visitor::Plain:
@@ -303,8 +313,11 @@ ServiceAnswer ServiceRouter::signUp(const ServiceRequest &request)
             message = QStringLiteral("用户名和密码最多 20 个字符。");
         else if (password.contains(blank) || name.contains(blank) || name == u"guest")
             message = QStringLiteral("用户名和密码不能含空格，也不能用 guest。");
-        else if (!m_data.addAccount({name, password, false}))
+        else if (const ServiceData::SignUp result = m_data.addAccount({name, password, false});
+                 result == ServiceData::SignUp::Taken)
             message = QStringLiteral("账号 %1 已存在，请换一个用户名。").arg(esc(name));
+        else if (result == ServiceData::SignUp::Full)
+            message = QStringLiteral("演示服务的注册名额已满，请用演示账号登录。");
         else
             return htmlAnswer(QStringLiteral("注册成功"),
                               QStringLiteral("<div class=\"wrap\"><h1>注册成功</h1><div class=\"card\">账号 <b>%1</b> "
@@ -350,7 +363,7 @@ ServiceAnswer ServiceRouter::tone(const QString &path) const
     const int station = trailingNumber(path, QStringLiteral("/tone/radio/"), QStringLiteral(".wav"));
     if (!station)
         return notFound();
-    return {200, "audio/wav", toneWav(stationRootHz(station))};
+    return {200, "audio/wav", stationWav(station)};
 }
 
 ServiceAnswer ServiceRouter::notice(const QString &path) const

@@ -70,9 +70,25 @@ QByteArray toneWav(double rootHz)
     return out;
 }
 
+namespace {
+
+constexpr int kRoots = 7;
+
+int rootIndex(int station) { return ((station - 1) % kRoots + kRoots) % kRoots; }
+
+} // namespace
+
 double stationRootHz(int station)
 {
-    static const int semitones[] = {0, 2, 4, 5, 7, 9, 11};
-    const int index = ((station - 1) % 7 + 7) % 7;
-    return 220.0 * std::pow(2.0, semitones[index] / 12.0);
+    static const int semitones[kRoots] = {0, 2, 4, 5, 7, 9, 11};
+    return 220.0 * std::pow(2.0, semitones[rootIndex(station)] / 12.0);
+}
+
+QByteArray stationWav(int station)
+{
+    static QByteArray made[kRoots];
+    QByteArray &wav = made[rootIndex(station)];
+    if (wav.isEmpty())
+        wav = toneWav(stationRootHz(station));
+    return wav;
 }

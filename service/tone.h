@@ -9,3 +9,7 @@ QByteArray toneWav(double rootHz);
 
 // The root of the n-th station (n from 1): steps through an octave above A3.
 double stationRootHz(int station);
+
+// toneWav(stationRootHz(station)), made once per root and kept: a client that
+// asks for the sound again and again costs no new sound.
+QByteArray stationWav(int station);

@@ -53,7 +53,9 @@ private Q_SLOTS:
     void loginIsLoggedWithThePasswordMasked();
     void verificationPages_data();
     void verificationPages();
+    void verificationPageEscapesTheName_data();
     void verificationPageEscapesTheName();
+    void longLogLinesAreCut();
     void lists_data();
     void lists();
     void everyListedChannelPlays_data();
@@ -173,12 +175,39 @@ void TestReferenceService::verificationPages()
     }
 }
 
+void TestReferenceService::verificationPageEscapesTheName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("markup") << "<b>x</b>" << "&lt;b&gt;x&lt;/b&gt;";
+    QTest::newRow("a whole announcement block") << "$$$*假*http://x*$$$" << "＄＄＄＊假＊http://x＊＄＄＄";
+    QTest::newRow("a block start") << "vip$$$*" << "vip＄＄＄＊";
+    QTest::newRow("an end marker") << "*$$$" << "＊＄＄＄";
+}
+
 void TestReferenceService::verificationPageEscapesTheName()
 {
-    const QString page = fetch(m_endpoints->verification(QStringLiteral("<b>x</b>")));
+    QFETCH(QString, name);
+    QFETCH(QString, shown);
 
-    QVERIFY(page.contains(QStringLiteral("&lt;b&gt;x&lt;/b&gt;")));
-    QVERIFY(!page.contains(QStringLiteral("<b>x</b>")));
+    const QString page = fetch(m_endpoints->verification(name));
+
+    QVERIFY2(page.contains(shown), qPrintable(page));
+    QCOMPARE(page.count(QStringLiteral("$$$*")), 1);
+    QCOMPARE(page.count(QStringLiteral("*$$$")), 1);
+    const std::optional<Announcement> block = announcementOf(page);
+    QVERIFY(block);
+    QCOMPARE(block->titles, QStringList({QStringLiteral("节目预告"), QStringLiteral("用户注册"), QStringLiteral("使用帮助")}));
+}
+
+void TestReferenceService::longLogLinesAreCut()
+{
+    fetch(m_endpoints->verification(QString(3000, QLatin1Char('x'))));
+
+    QCOMPARE(m_log.size(), 1);
+    QCOMPARE(m_log.first().size(), ServiceHost::LogLineLimit);
+    QVERIFY(m_log.first().startsWith(QStringLiteral("host1 GET /user/yanzhen.asp?yh=xxx")));
 }
 
 void TestReferenceService::lists_data()

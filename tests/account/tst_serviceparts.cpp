@@ -24,6 +24,7 @@ private Q_SLOTS:
     void parseList_data();
     void parseList();
     void parseAccounts();
+    void signUpsAreCapped();
     void listTextMovesListedPagesOntoThePageHost();
     void loadReportsWhatIsMissing();
     void encodeHtml_data();
@@ -134,6 +135,18 @@ void TestServiceParts::parseAccounts()
     QVERIFY(accounts.at(1).vip);
     QVERIFY(!accounts.at(2).vip);
     QVERIFY(!accounts.at(3).vip); // an unknown grade is ordinary
+}
+
+void TestServiceParts::signUpsAreCapped()
+{
+    ServiceData data;
+    for (int i = 0; i < ServiceData::kMaxSignUps; ++i)
+        QCOMPARE(data.addAccount({QString::number(i), QStringLiteral("p"), false}), ServiceData::SignUp::Added);
+
+    QCOMPARE(data.addAccount({QStringLiteral("one more"), QStringLiteral("p"), false}), ServiceData::SignUp::Full);
+    QCOMPARE(data.addAccount({QStringLiteral("7"), QStringLiteral("p"), false}), ServiceData::SignUp::Taken);
+    QCOMPARE(data.accountCount(), ServiceData::kMaxSignUps);
+    QVERIFY(!data.account(QStringLiteral("one more")));
 }
 
 void TestServiceParts::listTextMovesListedPagesOntoThePageHost()

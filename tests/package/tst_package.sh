@@ -35,7 +35,7 @@ deb=$("$source_dir/scripts/package" "$build" "$scratch/out")
 root=$scratch/root
 dpkg-deb -x "$deb" "$root"
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6webenginewidgets6 libqt6httpserver6 libc6; do
+for lib in libqt6webenginewidgets6 libqt6network6 libc6; do
   [[ "$depends" == *"$lib"* ]] || fail "Depends lacks $lib: $depends"
 done
 
