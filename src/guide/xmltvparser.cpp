@@ -26,6 +26,7 @@ constexpr qsizetype kLookahead = 12;
 
 const char kProgrammeTag[] = "<programme";
 const char kProgrammeEnd[] = "</programme";
+const char kRootEnd[] = "</tv";
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -157,6 +158,7 @@ struct XmltvParser::State
     qint64 runStart = 0;    // absolute offset where the current text, tag or comment began
     Scan state = Scan::Text;
     int skipDepth = 0;
+    bool rootEndSeen = false; // the closing tag of the guide went by
     QByteArray out; // bytes for the XML reader
     bool outHasMarkup = false;
     QHash<QByteArray, bool> skipDecisions; // channel attribute → skip, valid while no channel element arrives
@@ -248,7 +250,7 @@ struct XmltvParser::State
     {
         const char *begin = in.constData();
         const char *end = begin + in.size();
-        while (scan < in.size() && !failed && !rootClosed) {
+        while (scan < in.size() && !failed && !rootClosed && !rootEndSeen) {
             switch (state) {
             case Scan::Comment:
             case Scan::SkipComment:
@@ -321,6 +323,17 @@ struct XmltvParser::State
                 }
             }
             scan = close + 1;
+        } else if (!skipping && isTagNamed(p, end, kRootEnd)) {
+            // Nothing after the guide's closing tag reaches the reader, so
+            // that trailing bytes count for nothing whatever pieces they come in.
+            const void *gt = std::memchr(p, '>', size_t(end - p));
+            if (!gt) {
+                if (final)
+                    scan = in.size();
+                return final;
+            }
+            scan = static_cast<const char *>(gt) - begin + 1;
+            rootEndSeen = true;
         } else if (skipping && isTagNamed(p, end, kProgrammeEnd)) {
             const void *gt = std::memchr(p, '>', size_t(end - p));
             const qsizetype close = gt ? static_cast<const char *>(gt) - begin : -1;
@@ -347,6 +360,13 @@ struct XmltvParser::State
         scanBytes(final);
         if (failed || rootClosed)
             return;
+        if (rootEndSeen) {
+            emitBytes(passFrom, scan);
+            flushOut();
+            in.clear();
+            passFrom = scan = 0;
+            return;
+        }
         // Waiting for the end of something this long: it is not a guide.
         if (in.size() - scan > limits.maxTokenBytes) {
             fail(QStringLiteral("a tag or comment is longer than %1 bytes").arg(limits.maxTokenBytes));
@@ -616,7 +636,7 @@ bool XmltvParser::feed(const char *data, qsizetype size)
 {
     if (d->failed)
         return false;
-    if (d->rootClosed || size <= 0)
+    if (d->rootClosed || d->rootEndSeen || size <= 0)
         return true;
     d->total += size;
     if (d->total > d->limits.maxXmlBytes) {
@@ -637,7 +657,7 @@ bool XmltvParser::finish()
 {
     if (!d->encodingChecked)
         d->startWithHead(true);
-    if (!d->failed && !d->rootClosed)
+    if (!d->failed && !d->rootClosed && !d->rootEndSeen)
         d->consume(nullptr, 0, true);
     if (d->failed)
         return false;

@@ -130,7 +130,8 @@ void TestXmltvParser::goodGuides_data()
             + programme("hn", 1, 2, QStringLiteral("A")),
         "cctv1.cn: 0-1 C | hn: 1-2 A");
     QByteArray trailing = xmltvDocument(kHunan + programme("hn", 0, 1, QStringLiteral("A")));
-    QTest::newRow("anything after the closing tag ignored") << trailing + "<junk" << QStringLiteral("hn: 0-1 A");
+    QTest::newRow("anything after the closing tag ignored")
+        << trailing + QByteArray("<junk\x01\0\xb9", 8) << QStringLiteral("hn: 0-1 A");
     QTest::newRow("byte order mark") << "\xEF\xBB\xBF" + trailing << QStringLiteral("hn: 0-1 A");
     QString gbText = QString::fromUtf8(xmltvDocument(kHunan + programme("hn", 0, 1, QStringLiteral("新闻联播"))));
     gbText.replace(QStringLiteral("UTF-8"), QStringLiteral("GB2312"));
