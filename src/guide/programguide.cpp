@@ -123,7 +123,8 @@ void ProgramGuide::updateEnded(const GuidePointer &guide, const QString &error)
 {
     m_updating = false;
     if (guide) {
-        m_guide = guide;
+        // The old guide may be large: the worker frees it, unless someone still holds it.
+        QMetaObject::invokeMethod(m_worker, [old = std::exchange(m_guide, guide)] {}, Qt::QueuedConnection);
         Q_EMIT guideChanged();
     } else {
         Q_EMIT updateFailed(error);
