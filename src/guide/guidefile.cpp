@@ -42,7 +42,6 @@ GuideReadResult readGuide(QIODevice &device, const QList<GuideEntryKey> &keys, q
     QByteArray piece(kReadPiece, Qt::Uninitialized);
     bool first = true;
     bool ok = true;
-    qint64 bytesRead = 0;
     while (ok) {
         if (cancelled(cancel)) {
             result.error = QStringLiteral("cancelled");
@@ -58,7 +57,6 @@ GuideReadResult readGuide(QIODevice &device, const QList<GuideEntryKey> &keys, q
         if (first && GzipInflater::looksLikeGzip(piece.constData(), got))
             inflater.emplace(limits.maxXmlBytes);
         first = false;
-        bytesRead += got;
         ok = inflater ? inflater->feed(piece.constData(), got, toParser) : parser.feed(piece.constData(), got);
     }
     if (inflater && !parser.error().isEmpty()) {
@@ -69,7 +67,6 @@ GuideReadResult readGuide(QIODevice &device, const QList<GuideEntryKey> &keys, q
         result.error = inflater->error().isEmpty() ? QStringLiteral("the gzip file is cut off") : inflater->error();
         return result;
     }
-    result.xmlBytes = inflater ? inflater->outputSize() : bytesRead;
     if (!parser.finish()) {
         result.error = parser.error();
         return result;

@@ -13,7 +13,6 @@ struct GuideReadResult
 {
     std::shared_ptr<Guide> guide; // null when the guide could not be used
     QString error;
-    qint64 xmlBytes = 0; // bytes of XML read (after inflating)
 };
 
 // Reads a whole guide, plain XML or gzip (told apart by its first bytes),

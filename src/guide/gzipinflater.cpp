@@ -110,6 +110,4 @@ bool GzipInflater::feed(const char *data, qsizetype size, const Sink &sink)
 
 bool GzipInflater::isComplete() const { return !d->failed && (d->memberEnded || d->ignoringRest); }
 
-qint64 GzipInflater::outputSize() const { return d->output; }
-
 QString GzipInflater::error() const { return d->error; }

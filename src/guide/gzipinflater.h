@@ -26,7 +26,6 @@ public:
     // Whether the input so far ends a whole gzip member: false for a
     // truncated file.
     bool isComplete() const;
-    qint64 outputSize() const;
     QString error() const;
 
     // Whether the bytes begin like a gzip file.

@@ -174,7 +174,6 @@ struct XmltvParser::State
     Field field = Field::None;
     QString fieldText;
     bool fieldChinese = false;
-    qint64 programmesRead = 0;
 
     QList<GuideChannel> channels;
     QHash<QString, int> channelIndex; // wanted channel id → index in channels
@@ -463,7 +462,6 @@ struct XmltvParser::State
 
     void startProgramme()
     {
-        ++programmesRead;
         const QXmlStreamAttributes attributes = reader.attributes();
         const QString id = attributes.value(QLatin1String("channel")).toString();
         int channel = channelIndex.value(id, -1);
@@ -682,5 +680,3 @@ bool XmltvParser::finish()
 QString XmltvParser::error() const { return d->error; }
 
 QList<GuideChannel> XmltvParser::takeChannels() { return std::exchange(d->channels, {}); }
-
-qint64 XmltvParser::programmesRead() const { return d->programmesRead; }

@@ -54,9 +54,6 @@ public:
     // After a successful finish(): the kept channels, each with at least one
     // programme, in the order the guide first named them.
     QList<GuideChannel> takeChannels();
-    // Programme elements the XML reader saw (those of wanted channels and a
-    // few others), for diagnostics.
-    qint64 programmesRead() const;
 
 private:
     struct State;
