@@ -1,8 +1,8 @@
 #include "guidecache.h"
 
 #include "platform/atomicfile.h"
+#include "platform/datafolder.h"
 
-#include <QDir>
 #include <QFile>
 #include <QHash>
 
@@ -162,7 +162,7 @@ bool consistent(const QList<GuideProgramme> &programmes)
 
 } // namespace
 
-QString guideCachePath(const QString &dataFolder) { return QDir(dataFolder).filePath(QStringLiteral("jiemuzhinan.dat")); }
+QString guideCachePath(const QString &dataFolder) { return dataFilePath(dataFolder, QStringLiteral("jiemuzhinan.dat")); }
 
 QByteArray encodeGuideCache(const Guide &guide)
 {
@@ -245,13 +245,15 @@ std::shared_ptr<Guide> decodeGuideCache(const QByteArray &bytes)
 
 bool saveGuideCache(const QString &dataFolder, const Guide &guide)
 {
-    return writeFileAtomically(guideCachePath(dataFolder), encodeGuideCache(guide));
+    const QString path = guideCachePath(dataFolder);
+    return !path.isEmpty() && writeFileAtomically(path, encodeGuideCache(guide));
 }
 
 std::shared_ptr<Guide> loadGuideCache(const QString &dataFolder)
 {
-    QFile file(guideCachePath(dataFolder));
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxCacheBytes)
+    const QString path = guideCachePath(dataFolder);
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly) || file.size() > kMaxCacheBytes)
         return nullptr;
     return decodeGuideCache(file.readAll());
 }

@@ -58,7 +58,8 @@ GuideDownload::~GuideDownload()
 void GuideDownload::start(const QUrl &url, const QString &folder, const GuideFetchSettings &settings)
 {
     m_settings = settings;
-    m_file = std::make_unique<QTemporaryFile>(QDir(folder).filePath(QStringLiteral("jiemuzhinan-XXXXXX.part")));
+    const QDir into(folder.isEmpty() ? QDir::tempPath() : folder);
+    m_file = std::make_unique<QTemporaryFile>(into.filePath(QStringLiteral("jiemuzhinan-XXXXXX.part")));
     if (!m_file->open()) {
         // Reported from the event loop, like every other outcome.
         QTimer::singleShot(0, this, [this] { fail(QStringLiteral("no temporary file in the data folder")); });

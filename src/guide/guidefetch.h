@@ -55,6 +55,8 @@ public:
     explicit GuideDownload(QObject *parent = nullptr);
     ~GuideDownload() override;
 
+    // The temporary file goes into `folder`, or the system's temporary
+    // folder when it is empty.
     void start(const QUrl &url, const QString &folder, const GuideFetchSettings &settings);
     // After finished(true): the downloaded guide, open for reading at its
     // start. It is removed when this object goes.

@@ -27,8 +27,10 @@ void readAndKeep(const GuideJob &job, QIODevice *downloaded, const std::atomic_b
     GuideReadResult result = downloaded
         ? readGuide(*downloaded, job.keys, now, job.source, job.limits, cancel)
         : readGuideFile(localGuidePath(job.source), job.keys, now, job.source, job.limits, cancel);
-    if (result.guide && !saveGuideCache(job.folder, *result.guide))
-        qWarning("program guide: the cache could not be written to %s", qPrintable(job.folder));
+    // A cache that cannot be written (no data folder, a full disk) only
+    // means that the next start reads the source again.
+    if (result.guide)
+        saveGuideCache(job.folder, *result.guide);
     done(result.guide, result.error);
 }
 

@@ -78,6 +78,9 @@ void TestGuideCache::fileIsReplaced()
     QVERIFY(loaded);
     compareGuides(*loaded, guide);
     QVERIFY(!saveGuideCache(folder.filePath(QStringLiteral("missing/folder")), guide));
+    // A run that keeps nothing has no cache.
+    QVERIFY(!saveGuideCache(QString(), guide));
+    QVERIFY(!loadGuideCache(QString()));
 }
 
 QTEST_GUILESS_MAIN(TestGuideCache)

@@ -61,6 +61,7 @@ private Q_SLOTS:
     void badUpdateKeepsTheLastGoodGuide_data();
     void badUpdateKeepsTheLastGoodGuide();
     void startReadsTheCacheAndFetchesWhenStale();
+    void withoutDataFolderNothingIsKept();
 };
 
 void TestProgramGuide::updateDue_data()
@@ -177,6 +178,20 @@ void TestProgramGuide::startReadsTheCacheAndFetchesWhenStale()
         QCOMPARE(server.requestCount(), age < kGuideMaxAgeSeconds ? 0 : 1);
         QCOMPARE(titleNow(fixture.guide), age < kGuideMaxAgeSeconds ? QStringLiteral("缓存的") : QStringLiteral("网上的"));
     }
+}
+
+void TestProgramGuide::withoutDataFolderNothingIsKept()
+{
+    TestHttpServer server;
+    server.setAnswer(QStringLiteral("/guide.xml.gz"), TestHttpAnswer::text(gzipped(guideWith(QStringLiteral("今天的")))));
+    ProgramGuide guide(QString(), GuideFetchSettings(2000));
+    guide.setEntries(kEntries);
+    guide.setClock([] { return kGuideNow; });
+    guide.setSource(server.url(QStringLiteral("/guide.xml.gz")));
+    guide.start();
+    QTRY_COMPARE(titleNow(guide), QStringLiteral("今天的"));
+    QTRY_VERIFY(!guide.isUpdating());
+    QVERIFY(guideCachePath(QString()).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestProgramGuide)
