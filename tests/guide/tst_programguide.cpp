@@ -138,7 +138,7 @@ void TestProgramGuide::badUpdateKeepsTheLastGoodGuide()
     TestHttpServer server;
     server.setAnswer(QStringLiteral("/first.xml"), TestHttpAnswer::text(guideWith(QStringLiteral("第一期"))));
     server.setAnswer(QStringLiteral("/next"), answer);
-    GuideFetchSettings settings(1000);
+    GuideFetchSettings settings(2000);
     settings.maxBytes = 256 * 1024;
     Fixture fixture(settings);
     GuideLimits limits;
