@@ -8,8 +8,22 @@
 #include <QTemporaryFile>
 
 namespace {
+
 constexpr qint64 kFutureSlack = 3600;
+// A download file this old was left by a run that ended in the middle of it.
+constexpr qint64 kStaleDownloadSeconds = 86400;
+const QString kDownloadPattern = QStringLiteral("jiemuzhinan-*.part");
+
+void removeStaleDownloads(const QDir &folder)
+{
+    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-kStaleDownloadSeconds);
+    for (const QFileInfo &file : folder.entryInfoList({kDownloadPattern}, QDir::Files)) {
+        if (file.lastModified() < before)
+            QFile::remove(file.filePath());
+    }
 }
+
+} // namespace
 
 bool guideUpdateDue(const Guide *cached, const QString &source, const QByteArray &keysDigest, qint64 now,
                     bool requested, qint64 sourceModified)
@@ -59,7 +73,10 @@ void GuideDownload::start(const QUrl &url, const QString &folder, const GuideFet
 {
     m_settings = settings;
     const QDir into(folder.isEmpty() ? QDir::tempPath() : folder);
-    m_file = std::make_unique<QTemporaryFile>(into.filePath(QStringLiteral("jiemuzhinan-XXXXXX.part")));
+    removeStaleDownloads(into);
+    QString name = kDownloadPattern;
+    name.replace(QLatin1Char('*'), QStringLiteral("XXXXXX"));
+    m_file = std::make_unique<QTemporaryFile>(into.filePath(name));
     if (!m_file->open()) {
         // Reported from the event loop, like every other outcome.
         QTimer::singleShot(0, this, [this] { fail(QStringLiteral("no temporary file in the data folder")); });

@@ -56,7 +56,8 @@ public:
     ~GuideDownload() override;
 
     // The temporary file goes into `folder`, or the system's temporary
-    // folder when it is empty.
+    // folder when it is empty. Download files there older than a day, left
+    // by a run that ended in the middle of one, are removed first.
     void start(const QUrl &url, const QString &folder, const GuideFetchSettings &settings);
     // After finished(true): the downloaded guide, open for reading at its
     // start. It is removed when this object goes.

@@ -5,6 +5,7 @@
 #include "support/testhttpserver.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -170,6 +171,17 @@ void TestProgramGuide::startReadsTheCacheAndFetchesWhenStale()
                              {{kGuideNow - 60, kGuideNow + 60, QStringLiteral("缓存的"), {}}}}},
                            kGuideNow - age, url, guideKeysDigest(kEntries));
         QVERIFY(saveGuideCache(fixture.folder.path(), cached));
+        // Downloads left by runs that ended in the middle of one: the old one goes with the next fetch.
+        const QString stale = fixture.folder.filePath(QStringLiteral("jiemuzhinan-old.part"));
+        const QString recent = fixture.folder.filePath(QStringLiteral("jiemuzhinan-new.part"));
+        for (const QString &path : {stale, recent}) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QFile staleFile(stale);
+        QVERIFY(staleFile.open(QIODevice::ReadWrite));
+        QVERIFY(staleFile.setFileTime(QDateTime::currentDateTime().addDays(-2), QFileDevice::FileModificationTime));
+        staleFile.close();
         QSignalSpy changed(&fixture.guide, &ProgramGuide::guideChanged);
         fixture.guide.setSource(url);
         fixture.guide.start();
@@ -177,6 +189,8 @@ void TestProgramGuide::startReadsTheCacheAndFetchesWhenStale()
         QTRY_VERIFY(!fixture.guide.isUpdating());
         QCOMPARE(server.requestCount(), age < kGuideMaxAgeSeconds ? 0 : 1);
         QCOMPARE(titleNow(fixture.guide), age < kGuideMaxAgeSeconds ? QStringLiteral("缓存的") : QStringLiteral("网上的"));
+        QCOMPARE(QFile::exists(stale), age < kGuideMaxAgeSeconds);
+        QVERIFY(QFile::exists(recent));
     }
 }
 
