@@ -1,5 +1,6 @@
 #include "servicerouter.h"
 
+#include "guidexml.h"
 #include "platform/codepage936.h"
 #include "tone.h"
 
@@ -213,6 +214,8 @@ ServiceAnswer ServiceRouter::answer(const ServiceRequest &request)
         return tone(path);
     if (path.startsWith(u"/notice/"))
         return notice(path);
+    if (path == u"/guide.xml")
+        return {200, "text/xml; charset=utf-8", serviceGuideXml(m_data.tv(), QDateTime::currentDateTime())};
     return notFound();
 }
 
