@@ -103,12 +103,12 @@ struct Pending
 
 QString cleanName(QStringView name)
 {
-    QString text = name.left(MaxPlaylistNameLength).trimmed().toString();
+    QString text = name.left(MaxPlaylistNameLength).toString();
     for (QChar &ch : text) {
         if (ch.unicode() < 0x20 || ch.unicode() == 0x7F)
             ch = u' ';
     }
-    return text;
+    return text.trimmed();
 }
 
 // The headers the URL's own suffix names come first, then #EXTVLCOPT's, then
@@ -344,6 +344,19 @@ struct PlsItem
     QString title;
 };
 
+// UTF-16 and UTF-32 decoding lets a lone surrogate through; no file and no
+// encoder can hold one, so it becomes U+FFFD like any other invalid input.
+QString withoutLoneSurrogates(QString text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            text[i] = QChar::ReplacementCharacter;
+    }
+    return text;
+}
+
 } // namespace
 
 bool PlaylistEntry::operator==(const PlaylistEntry &other) const
@@ -370,7 +383,7 @@ QString decodePlaylistText(const QByteArray &bytes)
     for (const Mark &mark : marks) {
         if (bytes.startsWith(mark.bom)) {
             QStringDecoder decoder(mark.encoding, QStringConverter::Flag::Stateless);
-            return decoder.decode(QByteArrayView(bytes).sliced(mark.bom.size()));
+            return withoutLoneSurrogates(decoder.decode(QByteArrayView(bytes).sliced(mark.bom.size())));
         }
     }
     static const QByteArray gb18030Mark("\x84\x31\x95\x33");

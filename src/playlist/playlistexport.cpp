@@ -10,9 +10,11 @@ QString oneLine(QString text)
     return text.replace(u'\r', u' ').replace(u'\n', u' ');
 }
 
-// key="value", or key='value' when the value holds a double quote. (The
-// reader never gives back a value with both kinds; a double quote in such a
-// value is dropped.)
+bool hasBothQuotes(const QString &value) { return value.contains(u'"') && value.contains(u'\''); }
+
+// key="value", or key='value' when the value holds a double quote. (Of the
+// attributes the reader gives back, none holds both kinds; a group from
+// #EXTGRP may, and goes back there. Elsewhere the double quotes are dropped.)
 QString attribute(const char *key, QString value)
 {
     value = oneLine(value);
@@ -36,9 +38,14 @@ QByteArray exportM3u8(const Playlist &playlist)
     text += u'\n';
     for (const PlaylistEntry &entry : playlist.entries) {
         text += QStringLiteral("#EXTINF:-1");
+        const bool groupAsTag = hasBothQuotes(entry.group);
+        const QString noGroup;
         const std::pair<const char *, const QString *> attributes[] = {
-            {"tvg-id", &entry.tvgId},     {"tvg-name", &entry.tvgName},        {"tvg-logo", &entry.logo},
-            {"group-title", &entry.group}, {"tvg-shift", &entry.tvgShift},
+            {"tvg-id", &entry.tvgId},
+            {"tvg-name", &entry.tvgName},
+            {"tvg-logo", &entry.logo},
+            {"group-title", groupAsTag ? &noGroup : &entry.group},
+            {"tvg-shift", &entry.tvgShift},
         };
         for (const auto &[key, value] : attributes) {
             if (!value->isEmpty())
@@ -47,6 +54,8 @@ QByteArray exportM3u8(const Playlist &playlist)
         if (entry.radio)
             text += QStringLiteral(" radio=\"true\"");
         text += u',' + oneLine(entry.name) + u'\n';
+        if (groupAsTag)
+            text += QStringLiteral("#EXTGRP:") + oneLine(entry.group) + u'\n';
 
         UrlWithHeaders address = splitUrlHeaders(entry.url);
         const QString userAgent = headerValue(address.headers, QStringLiteral("User-Agent"));

@@ -133,11 +133,18 @@ UrlWithHeaders splitUrlHeaders(const QString &address)
 
 QString joinUrlHeaders(const QString &url, const HttpHeaders &headers)
 {
-    HttpHeaders ordered;
-    for (const QString &first : {kUserAgent, kReferer})
-        addHeader(ordered, first, headerValue(headers, first));
+    HttpHeaders valid;
     for (const auto &header : headers)
-        addHeader(ordered, header.first, header.second);
+        addHeader(valid, header.first, header.second);
+    HttpHeaders ordered;
+    for (const QString &first : {kUserAgent, kReferer}) {
+        if (const QString value = headerValue(valid, first); !value.isEmpty())
+            ordered.append({first, value});
+    }
+    for (const auto &header : valid) {
+        if (header.first != kUserAgent && header.first != kReferer)
+            ordered.append(header);
+    }
     if (ordered.isEmpty())
         return url;
     QString address = url + u'|';

@@ -126,6 +126,9 @@ void TestPlaylist::parse_data()
         << QByteArray("#EXTINF:-1 user-agent=\"attr\",A\n#EXTVLCOPT:http-referrer=http://opt/\n"
                       "http://a/1|referer=http://own/&Cookie=k=v&user-agent=own%20UA")
         << QUrl() << QStringList{"A -> http://a/1|User-Agent=own UA&Referer=http://own/&Cookie=k=v"};
+    QTest::newRow("a malformed header does not hide a later good one")
+        << QByteArray("#EXTVLCOPT:http-referrer=\x01\n#EXTVLCOPT:http-referrer=http://r/\nhttp://a/1|Cookie=c") << QUrl()
+        << QStringList{"http://a/1 -> http://a/1|Referer=http://r/&Cookie=c"};
     QTest::newRow("a suffix that is no header list is dropped")
         << QByteArray("#EXTINF:-1,A\nhttp://a/1|;;==&&") << QUrl() << QStringList{"A -> http://a/1"};
 
@@ -236,6 +239,7 @@ void TestPlaylist::decodeText_data()
     QTest::newRow("UTF-16 LE mark") << utf16le(name) << name;
     QTest::newRow("UTF-16 BE mark") << raw("\xFE\xFF\x6E\x56") << "湖";
     QTest::newRow("UTF-32 LE mark") << raw("\xFF\xFE\x00\x00\x56\x6E\x00\x00") << "湖";
+    QTest::newRow("a lone surrogate in UTF-16") << raw("\xFF\xFE" "a\x00\x00\xD8" "b\x00") << "a\uFFFDb";
     QTest::newRow("a mark decides even over invalid bytes") << QByteArray("\xEF\xBB\xBF\xBA\xFE") << "\uFFFD\uFFFD";
     QTest::newRow("one invalid byte makes the whole text GB18030")
         << QByteArray("\xE6\xB9\x96 \xBA\xFE") << QStringLiteral("婀\uFFFD 湖");
@@ -310,7 +314,8 @@ void TestPlaylist::importOfAnExportGivesTheSameEntries_data()
                       "http://a/1|Cookie=k%3Dv%26w&X-Token=%25\n"
                       "http://a/2\n");
     QTest::newRow("quotes inside values")
-        << QByteArray("#EXTINF:-1 tvg-name='say \"hi\"' tvg-id=it's,N\nhttp://a/1\n");
+        << QByteArray("#EXTINF:-1 tvg-name='say \"hi\"' tvg-id=it's,N\nhttp://a/1\n"
+                      "#EXTINF:-1,M\n#EXTGRP:both \" and '\nhttp://a/2\n");
     QTest::newRow("PLS") << QByteArray("[playlist]\nFile1=http://r/1\nTitle1=中国之声\nFile2=mms://r/2\n");
 }
 
