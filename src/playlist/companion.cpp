@@ -33,7 +33,7 @@ std::optional<QList<PlaylistEntry>> readCompanionExtras(const QString &companion
     QFile file(companionPath);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const Playlist companion = parseM3u(QString::fromUtf8(file.readAll()), QUrl::fromLocalFile(companionPath));
+    const Playlist companion = parsePlaylist(file.readAll(), QUrl::fromLocalFile(companionPath));
     return companionExtras(listUrls, companion.entries);
 }
 

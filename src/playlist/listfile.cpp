@@ -26,14 +26,30 @@ qsizetype characterLength(const QByteArray &bytes, qsizetype i)
     return inRange(trail, 0x40, 0x7E) || inRange(trail, 0x80, 0xFE) ? 2 : 1;
 }
 
-// The text with CR and LF as blanks, at least three characters long.
-QString listLine(const QString &text)
+// Appends the text as one line: CR and LF as blanks, at least three
+// characters long, and the line end.
+void appendLine(QString &out, const QString &text)
 {
-    QString line = text;
-    line.replace(u'\r', u' ').replace(u'\n', u' ');
-    if (line.size() < kMinimumLineLength)
-        line += QString(kMinimumLineLength - line.size(), u' ');
-    return line;
+    if (!text.contains(u'\r') && !text.contains(u'\n')) {
+        out += text;
+    } else {
+        QString line = text;
+        out += line.replace(u'\r', u' ').replace(u'\n', u' ');
+    }
+    if (text.size() < kMinimumLineLength)
+        out += QString(kMinimumLineLength - text.size(), u' ');
+    out += QLatin1String("\r\n");
+}
+
+// Private-use characters are where code page 936 and GB18030 part: some of
+// the code page's codes for them read as other characters in GB18030.
+bool hasPrivateUse(const QString &text)
+{
+    for (QChar ch : text) {
+        if (ch.unicode() >= 0xE000 && ch.unicode() <= 0xF8FF)
+            return true;
+    }
+    return false;
 }
 
 // One character at a time, for text that code page 936 cannot hold whole.
@@ -71,9 +87,11 @@ QByteArray encodeByCharacter(const QString &text)
 
 QByteArray encodeListFileText(const QString &text)
 {
+    // Outside the private-use area, every character the code page has reads
+    // back from its code page 936 bytes as itself.
     QStringEncoder codePage("GBK", QStringConverter::Flag::Stateless);
     const QByteArray bytes = codePage.encode(text);
-    if (!codePage.hasError() && decodeListFileText(bytes) == text)
+    if (!codePage.hasError() && !hasPrivateUse(text))
         return bytes;
     return encodeByCharacter(text);
 }
@@ -102,11 +120,13 @@ QString decodeListFileText(const QByteArray &bytes)
 QByteArray listFileContent(const QList<PlaylistEntry> &entries)
 {
     QString text;
+    qsizetype size = 0;
+    for (const PlaylistEntry &entry : entries)
+        size += entry.name.size() + entry.url.size() + 8;
+    text.reserve(size);
     for (const PlaylistEntry &entry : entries) {
-        text += listLine(entry.name);
-        text += QLatin1String("\r\n");
-        text += listLine(entry.url);
-        text += QLatin1String("\r\n");
+        appendLine(text, entry.name);
+        appendLine(text, entry.url);
     }
     return encodeListFileText(text);
 }

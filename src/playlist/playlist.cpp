@@ -1,5 +1,6 @@
 #include "playlist.h"
 
+#include "textutil.h"
 #include "listfile.h"
 #include "urlheaders.h"
 
@@ -11,18 +12,31 @@ namespace {
 
 // ---- Lines ----------------------------------------------------------------
 
-// Calls `take` with every line of the text, trimmed. CR LF, LF and CR alone
-// all end a line; blank lines are left out. Stops when `take` returns false.
+// Calls `take` with every line of the UTF-8 text, decoded and trimmed. LF,
+// CR LF and CR alone all end a line; blank lines are left out. Stops when
+// `take` returns false. Each line is decoded on its own into one reused
+// buffer: a decoded copy of a whole large file would cost more than the
+// reading itself.
 template<typename Take>
-void forEachLine(QStringView text, Take take)
+void forEachLine(QByteArrayView text, Take take)
 {
-    qsizetype start = text.startsWith(QChar(0xFEFF)) ? 1 : 0;
+    QStringDecoder decoder(QStringConverter::Utf8,
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    QString buffer;
+    qsizetype start = text.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    qsizetype nextLf = -2; // -2: not looked for yet; -1: there is none
     while (start < text.size()) {
-        qsizetype end = start;
-        while (end < text.size() && text[end] != u'\n' && text[end] != u'\r')
-            ++end;
-        const QStringView line = text.mid(start, end - start).trimmed();
-        start = end + 1;
+        if (nextLf != -1 && nextLf < start)
+            nextLf = text.indexOf('\n', start);
+        const qsizetype lineEnd = nextLf < 0 ? text.size() : nextLf;
+        const qsizetype cr = text.sliced(start, lineEnd - start).indexOf('\r');
+        const qsizetype stop = cr < 0 ? lineEnd : start + cr;
+        const QByteArrayView bytes = text.sliced(start, stop - start);
+        start = stop + 1;
+        if (buffer.size() < bytes.size())
+            buffer.resize(bytes.size());
+        QChar *const first = buffer.data();
+        const QStringView line = QStringView(first, decoder.appendToBuffer(first, bytes)).trimmed();
         if (!line.isEmpty() && !take(line))
             return;
     }
@@ -113,11 +127,14 @@ QString cleanName(QStringView name)
 
 // The headers the URL's own suffix names come first, then #EXTVLCOPT's, then
 // the attributes'.
-QString entryUrl(const QString &line, const QUrl &base, bool relativeAllowed, const Pending &pending)
+QString entryUrl(QStringView line, const QUrl &base, bool relativeAllowed, const Pending &pending)
 {
     if (line.size() > MaxPlaylistUrlLength)
         return {};
-    const UrlWithHeaders split = splitUrlHeaders(line);
+    // The common case, a plain absolute URL, is taken as it stands.
+    if (pending.optionHeaders.isEmpty() && pending.attributeHeaders.isEmpty() && !line.contains(u'|'))
+        return absoluteUrl(line, base, relativeAllowed);
+    const UrlWithHeaders split = splitUrlHeaders(line.toString());
     const QString url = absoluteUrl(QStringView(split.url).trimmed(), base, relativeAllowed);
     if (url.isEmpty())
         return {};
@@ -129,27 +146,32 @@ QString entryUrl(const QString &line, const QUrl &base, bool relativeAllowed, co
 
 QString logoUrl(const QString &logo, const QUrl &base)
 {
-    if (logo.startsWith(u"data:", Qt::CaseInsensitive))
+    if (equalsIgnoringAsciiCase(QStringView(logo).left(5), u"data:"))
         return {};
-    return absoluteUrl(QStringView(logo).trimmed(), base, true);
+    if (startsWithScheme(logo) && logo.size() <= MaxPlaylistUrlLength && !hasControlChar(logo))
+        return logo; // shares the text
+    return absoluteUrl(logo, base, true);
 }
 
-void addEntry(Playlist &playlist, const QString &url, const Pending &pending, const QUrl &base)
+// Takes what the pending tags said; `pending` is spent afterwards.
+void addEntry(Playlist &playlist, const QString &url, Pending &pending, const QUrl &base)
 {
     PlaylistEntry entry;
     entry.url = url;
-    entry.name = pending.name;
+    entry.name = std::move(pending.name);
     if (entry.name.isEmpty())
         entry.name = pending.tvgName;
-    if (entry.name.isEmpty())
-        entry.name = cleanName(splitUrlHeaders(url).url);
-    entry.group = pending.group.isEmpty() ? pending.groupTag : pending.group;
+    if (entry.name.isEmpty()) {
+        const QString bare = splitUrlHeaders(url).url;
+        entry.name = bare.size() <= MaxPlaylistNameLength ? bare : cleanName(bare); // a URL has no control character
+    }
+    entry.group = std::move(pending.group.isEmpty() ? pending.groupTag : pending.group);
     entry.logo = logoUrl(pending.logo, base);
-    entry.tvgId = pending.tvgId;
-    entry.tvgName = pending.tvgName;
-    entry.tvgShift = pending.tvgShift;
+    entry.tvgId = std::move(pending.tvgId);
+    entry.tvgName = std::move(pending.tvgName);
+    entry.tvgShift = std::move(pending.tvgShift);
     entry.radio = pending.radio;
-    playlist.entries.append(entry);
+    playlist.entries.append(std::move(entry));
 }
 
 // ---- #EXTINF attributes ---------------------------------------------------
@@ -252,36 +274,65 @@ private:
     QStringView m_name;
 };
 
-bool isKey(QStringView key, const char16_t *name) { return key.compare(QStringView(name), Qt::CaseInsensitive) == 0; }
+// Playlists name few groups, each for many entries: entries of one group
+// share one text.
+class GroupNames
+{
+public:
+    QString get(QStringView raw)
+    {
+        for (const auto &[seen, name] : m_recent) {
+            if (seen == raw)
+                return name;
+        }
+        const QString name = cleanName(raw);
+        m_recent[m_next] = {raw.toString(), name};
+        m_next = (m_next + 1) % kSize;
+        return name;
+    }
 
-void readInfo(QStringView text, Pending &pending)
+private:
+    static constexpr int kSize = 16;
+    std::pair<QString, QString> m_recent[kSize];
+    int m_next = 0;
+};
+
+// The literal's length is known here: no strlen for every comparison.
+template<std::size_t N>
+bool isKey(QStringView key, const char16_t (&name)[N])
+{
+    return equalsIgnoringAsciiCase(key, QStringView(name, qsizetype(N - 1)));
+}
+
+void readInfo(QStringView text, Pending &pending, GroupNames &groups)
 {
     Pending info;
     info.hasInfo = true;
     info.groupTag = pending.groupTag;
     info.optionHeaders = pending.optionHeaders;
     AttributeReader reader(text);
-    reader.read([&info](QStringView key, QStringView value) {
-        const QString v = value.toString();
+    reader.read([&info, &groups](QStringView key, QStringView value) {
         if (isKey(key, u"tvg-id"))
-            info.tvgId = v;
+            info.tvgId = value.toString();
         else if (isKey(key, u"tvg-name"))
             info.tvgName = cleanName(value);
         else if (isKey(key, u"tvg-logo"))
-            info.logo = v;
+            info.logo = value.toString();
         else if (isKey(key, u"group-title"))
-            info.group = cleanName(value);
+            info.group = groups.get(value);
         else if (isKey(key, u"tvg-shift"))
-            info.tvgShift = v;
+            info.tvgShift = value.toString();
         else if (isKey(key, u"radio"))
             info.radio = isKey(value, u"true");
         else if (isKey(key, u"user-agent") || isKey(key, u"http-user-agent"))
-            info.attributeHeaders.append({QStringLiteral("User-Agent"), v});
+            info.attributeHeaders.append({QStringLiteral("User-Agent"), value.toString()});
         else if (isKey(key, u"referer") || isKey(key, u"referrer") || isKey(key, u"http-referrer"))
-            info.attributeHeaders.append({QStringLiteral("Referer"), v});
+            info.attributeHeaders.append({QStringLiteral("Referer"), value.toString()});
     });
-    info.name = cleanName(reader.name());
-    pending = info;
+    // Most names repeat the tvg-name: then they share its text.
+    const QStringView name = reader.name().trimmed();
+    info.name = name == info.tvgName ? info.tvgName : cleanName(name);
+    pending = std::move(info);
 }
 
 void readHeader(QStringView text, Playlist &playlist)
@@ -327,7 +378,8 @@ bool splitTag(QStringView line, QStringView *tag, QStringView *rest)
 // "File12" → 12 with `prefix` "file"; 0 when the key is something else.
 int keyNumber(QStringView key, QStringView prefix)
 {
-    if (key.size() <= prefix.size() || key.size() > prefix.size() + 9 || !key.startsWith(prefix, Qt::CaseInsensitive))
+    if (key.size() <= prefix.size() || key.size() > prefix.size() + 9
+        || !equalsIgnoringAsciiCase(key.left(prefix.size()), prefix))
         return 0;
     int n = 0;
     for (QChar ch : key.mid(prefix.size())) {
@@ -357,6 +409,81 @@ QString withoutLoneSurrogates(QString text)
     return text;
 }
 
+// The bytes of a playlist as UTF-8: as they are when they are UTF-8 (after
+// a UTF-8 mark, if any, and valid), otherwise decoded and encoded again.
+QByteArray utf8Text(const QByteArray &bytes)
+{
+    const bool marked = bytes.startsWith("\xEF\xBB\xBF");
+    if (QByteArrayView(bytes).sliced(marked ? 3 : 0).isValidUtf8())
+        return bytes;
+    return decodePlaylistText(bytes).toUtf8();
+}
+
+Playlist readM3u(QByteArrayView text, const QUrl &base)
+{
+    Playlist playlist;
+    Pending pending;
+    GroupNames groups;
+    forEachLine(text, [&](QStringView line) {
+        if (line.startsWith(u'#')) {
+            QStringView tag;
+            QStringView rest;
+            if (!splitTag(line, &tag, &rest))
+                return true;
+            if (isKey(tag, u"EXTINF"))
+                readInfo(rest, pending, groups);
+            else if (isKey(tag, u"EXTVLCOPT"))
+                readOption(rest, pending);
+            else if (isKey(tag, u"EXTGRP"))
+                pending.groupTag = groups.get(rest);
+            else if (isKey(tag, u"EXTM3U"))
+                readHeader(rest, playlist);
+            return true;
+        }
+        // Any other line ends the entry the tags above it began, URL or not.
+        const QString url = entryUrl(line, base, pending.hasInfo, pending);
+        if (!url.isEmpty())
+            addEntry(playlist, url, pending, base);
+        pending = Pending();
+        return playlist.entries.size() < MaxPlaylistEntries;
+    });
+    return playlist;
+}
+
+Playlist readPls(QByteArrayView text, const QUrl &base)
+{
+    std::map<int, PlsItem> items;
+    bool inPlaylist = true; // keys before any section count, for files without the header
+    forEachLine(text, [&](QStringView line) {
+        if (line.startsWith(u'[')) {
+            inPlaylist = isKey(line, u"[playlist]");
+            return true;
+        }
+        const qsizetype equals = line.indexOf(u'=');
+        if (!inPlaylist || equals <= 0)
+            return true;
+        const QStringView key = line.left(equals).trimmed();
+        const QStringView value = line.mid(equals + 1).trimmed();
+        if (const int n = keyNumber(key, u"file"))
+            items[n].file = value.toString();
+        else if (const int n = keyNumber(key, u"title"))
+            items[n].title = cleanName(value);
+        return true;
+    });
+    Playlist playlist;
+    playlist.entries.reserve(qMin<qsizetype>(qsizetype(items.size()), MaxPlaylistEntries));
+    for (const auto &[n, item] : items) {
+        if (playlist.entries.size() >= MaxPlaylistEntries)
+            break;
+        Pending pending;
+        pending.name = item.title;
+        const QString url = entryUrl(item.file, base, true, pending);
+        if (!url.isEmpty())
+            addEntry(playlist, url, pending, base);
+    }
+    return playlist;
+}
+
 } // namespace
 
 bool PlaylistEntry::operator==(const PlaylistEntry &other) const
@@ -382,89 +509,35 @@ QString decodePlaylistText(const QByteArray &bytes)
     };
     for (const Mark &mark : marks) {
         if (bytes.startsWith(mark.bom)) {
-            QStringDecoder decoder(mark.encoding, QStringConverter::Flag::Stateless);
+            QStringDecoder decoder(mark.encoding,
+                                   QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
             return withoutLoneSurrogates(decoder.decode(QByteArrayView(bytes).sliced(mark.bom.size())));
         }
     }
     static const QByteArray gb18030Mark("\x84\x31\x95\x33");
     if (bytes.startsWith(gb18030Mark))
         return decodeListFileText(bytes.mid(gb18030Mark.size()));
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    const QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
+    if (bytes.isValidUtf8())
+        return fromUtf8KeepingBom(bytes);
     return decodeListFileText(bytes);
 }
 
 Playlist parseM3u(const QString &text, const QUrl &base)
 {
-    Playlist playlist;
-    Pending pending;
-    forEachLine(text, [&](QStringView line) {
-        if (line.startsWith(u'#')) {
-            QStringView tag;
-            QStringView rest;
-            if (!splitTag(line, &tag, &rest))
-                return true;
-            if (isKey(tag, u"EXTINF"))
-                readInfo(rest, pending);
-            else if (isKey(tag, u"EXTVLCOPT"))
-                readOption(rest, pending);
-            else if (isKey(tag, u"EXTGRP"))
-                pending.groupTag = cleanName(rest);
-            else if (isKey(tag, u"EXTM3U"))
-                readHeader(rest, playlist);
-            return true;
-        }
-        // Any other line ends the entry the tags above it began, URL or not.
-        const QString url = entryUrl(line.toString(), base, pending.hasInfo, pending);
-        if (!url.isEmpty())
-            addEntry(playlist, url, pending, base);
-        pending = Pending();
-        return playlist.entries.size() < MaxPlaylistEntries;
-    });
-    return playlist;
+    return readM3u(text.toUtf8(), base);
 }
 
 Playlist parsePls(const QString &text, const QUrl &base)
 {
-    std::map<int, PlsItem> items;
-    bool inPlaylist = true; // keys before any section count, for files without the header
-    forEachLine(text, [&](QStringView line) {
-        if (line.startsWith(u'[')) {
-            inPlaylist = line.compare(u"[playlist]", Qt::CaseInsensitive) == 0;
-            return true;
-        }
-        const qsizetype equals = line.indexOf(u'=');
-        if (!inPlaylist || equals <= 0)
-            return true;
-        const QStringView key = line.left(equals).trimmed();
-        const QStringView value = line.mid(equals + 1).trimmed();
-        if (const int n = keyNumber(key, u"file"))
-            items[n].file = value.toString();
-        else if (const int n = keyNumber(key, u"title"))
-            items[n].title = cleanName(value);
-        return true;
-    });
-    Playlist playlist;
-    for (const auto &[n, item] : items) {
-        if (playlist.entries.size() >= MaxPlaylistEntries)
-            break;
-        Pending pending;
-        pending.name = item.title;
-        const QString url = entryUrl(item.file, base, true, pending);
-        if (!url.isEmpty())
-            addEntry(playlist, url, pending, base);
-    }
-    return playlist;
+    return readPls(text.toUtf8(), base);
 }
 
 Playlist parsePlaylist(const QByteArray &bytes, const QUrl &source)
 {
-    const QString text = decodePlaylistText(bytes);
+    const QByteArray text = utf8Text(bytes);
     enum class Kind { Unknown, M3u, Pls } kind = Kind::Unknown;
     forEachLine(text, [&kind](QStringView line) {
-        if (line.compare(u"[playlist]", Qt::CaseInsensitive) == 0)
+        if (isKey(line, u"[playlist]"))
             kind = Kind::Pls;
         else if (line.startsWith(u'#'))
             kind = Kind::M3u;
@@ -472,5 +545,5 @@ Playlist parsePlaylist(const QByteArray &bytes, const QUrl &source)
     });
     if (kind == Kind::Unknown && source.path().endsWith(u".pls", Qt::CaseInsensitive))
         kind = Kind::Pls;
-    return kind == Kind::Pls ? parsePls(text, source) : parseM3u(text, source);
+    return kind == Kind::Pls ? readPls(text, source) : readM3u(text, source);
 }

@@ -21,6 +21,7 @@ struct PlaylistEntry
     bool operator==(const PlaylistEntry &other) const;
     bool operator!=(const PlaylistEntry &other) const { return !(*this == other); }
 };
+Q_DECLARE_TYPEINFO(PlaylistEntry, Q_RELOCATABLE_TYPE);
 
 struct Playlist
 {

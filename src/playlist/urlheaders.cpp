@@ -1,5 +1,7 @@
 #include "urlheaders.h"
 
+#include "textutil.h"
+
 
 namespace {
 
@@ -36,9 +38,9 @@ bool hasControlChar(const QString &value)
 
 QString canonicalName(const QString &name)
 {
-    if (name.compare(kUserAgent, Qt::CaseInsensitive) == 0)
+    if (equalsIgnoringAsciiCase(name, kUserAgent))
         return kUserAgent;
-    if (name.compare(kReferer, Qt::CaseInsensitive) == 0 || name.compare(u"referrer", Qt::CaseInsensitive) == 0)
+    if (equalsIgnoringAsciiCase(name, kReferer) || equalsIgnoringAsciiCase(name, u"referrer"))
         return kReferer;
     return name;
 }
@@ -73,7 +75,7 @@ QString decoded(QStringView text)
             bytes += raw[i];
         }
     }
-    return QString::fromUtf8(bytes);
+    return fromUtf8KeepingBom(bytes);
 }
 
 QString encodedValue(const QString &value)
@@ -92,7 +94,7 @@ QString encodedValue(const QString &value)
 bool contains(const HttpHeaders &headers, const QString &name)
 {
     for (const auto &header : headers) {
-        if (header.first.compare(name, Qt::CaseInsensitive) == 0)
+        if (equalsIgnoringAsciiCase(header.first, name))
             return true;
     }
     return false;
@@ -160,7 +162,7 @@ QString headerValue(const HttpHeaders &headers, const QString &name)
 {
     const QString wanted = canonicalName(name);
     for (const auto &header : headers) {
-        if (canonicalName(header.first).compare(wanted, Qt::CaseInsensitive) == 0)
+        if (equalsIgnoringAsciiCase(canonicalName(header.first), wanted))
             return header.second;
     }
     return {};

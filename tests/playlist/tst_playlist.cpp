@@ -83,6 +83,9 @@ void TestPlaylist::parse_data()
         << QStringList{"A -> http://a/1", "B -> http://a/2"};
     QTest::newRow("CR alone ends lines") << QByteArray("#EXTM3U\r#EXTINF:-1,A\rhttp://a/1\r") << QUrl()
                                          << QStringList{"A -> http://a/1"};
+    QTest::newRow("a CR alone among LF lines ends a line too")
+        << QByteArray("#EXTM3U\n#EXTINF:-1,A\rhttp://a/1\nhttp://a/2") << QUrl()
+        << QStringList{"A -> http://a/1", "http://a/2 -> http://a/2"};
     QTest::newRow("# EXTINF with a space, any case")
         << QByteArray("# EXTINF:-1,A\nhttp://a/1\n#extinf:-1,B\nhttp://a/2") << QUrl()
         << QStringList{"A -> http://a/1", "B -> http://a/2"};
@@ -283,6 +286,9 @@ void TestPlaylist::headerSuffix_data()
         << "http://a/1|=x&a b=c&Empty=&;;==&&" << "http://a/1" << HttpHeaders{} << "http://a/1";
     QTest::newRow("only the first bar splits")
         << "http://a/1|Cookie=a|b" << "http://a/1" << HttpHeaders{{"Cookie", "a|b"}} << "http://a/1|Cookie=a%7Cb";
+    QTest::newRow("a value that starts with U+FEFF keeps it")
+        << "http://a/1|Cookie=%EF%BB%BFx" << "http://a/1" << HttpHeaders{{"Cookie", QStringLiteral("\uFEFFx")}}
+        << "http://a/1|Cookie=\uFEFFx";
     QTest::newRow("a broken escape stays as it is")
         << "http://a/1|Cookie=%zz" << "http://a/1" << HttpHeaders{{"Cookie", "%zz"}} << "http://a/1|Cookie=%25zz";
 }
