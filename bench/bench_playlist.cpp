@@ -63,7 +63,7 @@ void BM_CompanionAtStart(benchmark::State &state)
     for (const PlaylistEntry &entry : playlist.entries)
         urls << entry.url;
     for (auto _ : state) {
-        const auto extras = companionExtras(urls, parseM3u(QString::fromUtf8(companion)).entries);
+        const auto extras = companionExtras(urls, parsePlaylist(companion).entries);
         if (!extras)
             state.SkipWithError("companion does not match");
     }

@@ -45,15 +45,9 @@ QString canonicalName(const QString &name)
     return name;
 }
 
-int hexValue(char c)
+bool isHexDigit(char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
 // "%XX" becomes the byte XX (the bytes read as UTF-8); a "%" without two hex
@@ -66,10 +60,8 @@ QString decoded(QStringView text)
     QByteArray bytes;
     bytes.reserve(raw.size());
     for (qsizetype i = 0; i < raw.size(); ++i) {
-        const int high = raw[i] == '%' && i + 2 < raw.size() ? hexValue(raw[i + 1]) : -1;
-        const int low = high >= 0 ? hexValue(raw[i + 2]) : -1;
-        if (low >= 0) {
-            bytes += char(high << 4 | low);
+        if (raw[i] == '%' && i + 2 < raw.size() && isHexDigit(raw[i + 1]) && isHexDigit(raw[i + 2])) {
+            bytes += QByteArray::fromHex(raw.mid(i + 1, 2));
             i += 2;
         } else {
             bytes += raw[i];
