@@ -14,7 +14,7 @@ QByteArray encodeListFileText(const QString &text);
 
 // GB18030, with code page 936's single bytes 0x80 (the euro sign) and 0xFF
 // (U+F8F5) read as code page 936 reads them. Of all the code page's
-// two-byte codes, only the 80 that code page 936 maps to private-use stand-ins
+// two-byte codes, only the 82 that code page 936 maps to private-use stand-ins
 // (for example FE55, U+E81A) read differently: as the standard characters
 // those stand-ins were made for (FE55 is U+3473). The stand-ins themselves
 // are written in GB18030's four-byte form, so every text written by
