@@ -1,7 +1,7 @@
 #include "playlist.h"
 
-#include "textutil.h"
 #include "listfile.h"
+#include "textutil.h"
 #include "urlheaders.h"
 
 #include <QStringDecoder>
