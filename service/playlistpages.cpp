@@ -1,5 +1,7 @@
 #include "playlistpages.h"
 
+#include "guidexml.h"
+
 namespace {
 
 QString groupOf(const QString &name)
@@ -17,12 +19,17 @@ namespace playlistpages {
 
 QByteArray tvM3u8(const ServiceData &data)
 {
-    QString text = QStringLiteral("#EXTM3U\n");
-    int id = 0;
-    for (const ServiceChannel &channel : data.tv()) {
-        text += QStringLiteral("#EXTINF:-1 tvg-id=\"tv%1\" tvg-name=\"%2\" group-title=\"%3\",%2\n%4\n")
-                    .arg(++id)
-                    .arg(QString(channel.name).remove(u'"'), groupOf(channel.name), data.servedUrl(channel.url));
+    QString text = QStringLiteral("#EXTM3U url-tvg=\"%1/guide.xml\"\n").arg(data.pageBase());
+    const QString lateChannel = QString::fromUtf8(serviceguide::kShiftedChannel);
+    for (int i = 0; i < data.tv().size(); ++i) {
+        const ServiceChannel &channel = data.tv().at(i);
+        // The guide gives this channel's times late; the playlist corrects them.
+        const QString shift = channel.name == lateChannel
+            ? QStringLiteral(" tvg-shift=\"-%1\"").arg(serviceguide::kShiftHours)
+            : QString();
+        text += QStringLiteral("#EXTINF:-1 tvg-id=\"%1\" tvg-name=\"%2\" group-title=\"%3\"%4,%2\n%5\n")
+                    .arg(serviceGuideChannelId(channel, i), QString(channel.name).remove(u'"'), groupOf(channel.name),
+                         shift, data.servedUrl(channel.url));
     }
     if (!data.tv().isEmpty()) {
         text += QStringLiteral("#EXTINF:-1 tvg-id=\"ua\" group-title=\"测试\",测试频道（需要User-Agent）\n"

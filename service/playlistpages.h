@@ -11,9 +11,10 @@ namespace playlistpages {
 // The User-Agent that the one header-carrying entry of the TV playlist asks for.
 inline constexpr const char *kDemoUserAgent = "ChengyuDemo/1.0";
 
-// UTF-8 M3U8 of the TV list: each channel with a tvg-id, its name as
-// tvg-name and a group, plus one entry that asks for kDemoUserAgent and a
-// Referer through #EXTVLCOPT lines.
+// UTF-8 M3U8 of the TV list: the service's guide as url-tvg; each channel
+// with the guide's id as tvg-id, its name as tvg-name, a group and, for the
+// channel whose guide times are late, the tvg-shift that corrects them; plus
+// one entry that asks for kDemoUserAgent and a Referer through #EXTVLCOPT lines.
 QByteArray tvM3u8(const ServiceData &data);
 
 // PLS of the radio list.

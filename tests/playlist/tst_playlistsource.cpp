@@ -1,4 +1,5 @@
 #include "account/fetch.h"
+#include "guidexml.h"
 #include "playlist/playlistsource.h"
 #include "playlistpages.h"
 #include "servicedata.h"
@@ -152,12 +153,23 @@ void TestPlaylistSource::referenceServicePlaylists()
     const PlaylistSource tv = loadPlaylist(host.baseUrl() + QStringLiteral("/playlist/tv.m3u8"));
     QCOMPARE(tv.failure, Failure::None);
     QCOMPARE(tv.playlist.entries.size(), data.tv().size() + 1);
+    QCOMPARE(tv.playlist.guideUrl, host.baseUrl() + QStringLiteral("/guide.xml"));
+    int shifted = 0;
     for (qsizetype i = 0; i < data.tv().size(); ++i) {
         const PlaylistEntry &entry = tv.playlist.entries.at(i);
-        QCOMPARE(entry.name, data.tv().at(i).name);
-        QCOMPARE(entry.url, data.servedUrl(data.tv().at(i).url));
-        QVERIFY(!entry.group.isEmpty() && !entry.tvgId.isEmpty());
+        const ServiceChannel &channel = data.tv().at(i);
+        QCOMPARE(entry.name, channel.name);
+        QCOMPARE(entry.url, data.servedUrl(channel.url));
+        QCOMPARE(entry.tvgId, serviceGuideChannelId(channel, int(i)));
+        QVERIFY(!entry.group.isEmpty());
+        if (channel.name == QString::fromUtf8(serviceguide::kShiftedChannel)) {
+            QCOMPARE(entry.tvgShift, QStringLiteral("-%1").arg(serviceguide::kShiftHours));
+            ++shifted;
+        } else {
+            QCOMPARE(entry.tvgShift, QString());
+        }
     }
+    QCOMPARE(shifted, 1);
     QCOMPARE(tv.playlist.entries.last().url,
              data.servedUrl(data.tv().first().url) + QStringLiteral("|User-Agent=%1&Referer=%2/")
                                                          .arg(QLatin1String(playlistpages::kDemoUserAgent), host.baseUrl()));
