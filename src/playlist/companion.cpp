@@ -1,6 +1,7 @@
 #include "companion.h"
 
 #include "listfile.h"
+#include "platform/atomicfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,8 +38,11 @@ std::optional<QList<PlaylistEntry>> readCompanionExtras(const QString &companion
     return companionExtras(listUrls, companion.entries);
 }
 
-bool writeImportedDirectory(const QString &listFilePath, const Playlist &playlist, const FileWriter &write)
+bool writeImportedDirectory(const QString &listFilePath, const Playlist &playlist, const FileWriter &writer)
 {
+    const FileWriter write = writer ? writer : [](const QString &path, const QByteArray &content) {
+        return writeFileAtomically(path, content);
+    };
     if (!write(listFilePath, listFileContent(playlist.entries)))
         return false;
     const QString companion = companionFilePath(listFilePath);

@@ -32,9 +32,9 @@ std::optional<QList<PlaylistEntry>> readCompanionExtras(const QString &companion
 
 // Writes an imported directory: first the list file, then its companion,
 // each through `write` (which replaces one file atomically and says whether
-// it did). When the list file cannot be written nothing changes and the
-// result is false. When only the companion fails the old companion is
-// removed, so it cannot lend its extras to the new list; the result is still
-// true, because the directory itself was stored.
+// it did; by default writeFileAtomically). When the list file cannot be
+// written nothing changes and the result is false. When only the companion
+// fails the old companion is removed, so it cannot lend its extras to the new
+// list; the result is still true, because the directory itself was stored.
 using FileWriter = std::function<bool(const QString &path, const QByteArray &content)>;
-bool writeImportedDirectory(const QString &listFilePath, const Playlist &playlist, const FileWriter &write);
+bool writeImportedDirectory(const QString &listFilePath, const Playlist &playlist, const FileWriter &write = {});

@@ -233,7 +233,7 @@ void TestListFile::importRestartGivesTheSameDirectory()
         "#EXTINF:-1 radio=\"true\",㑳 📻\nhttp://a/3\n"));
     QCOMPARE(imported.entries.size(), 3);
 
-    QVERIFY(writeImportedDirectory(listPath, imported, writeFile));
+    QVERIFY(writeImportedDirectory(listPath, imported)); // the program's own atomic writer
     QCOMPARE(companionFilePath(listPath), dir.filePath(QStringLiteral("dianshibiao.m3u8")));
 
     // At the next start: the list file, then the extras that belong to it.
