@@ -28,14 +28,6 @@ QString xmltvTime(const QDateTime &local)
         + QStringLiteral("%1%2").arg(qAbs(offset) / 60, 2, 10, QLatin1Char('0')).arg(qAbs(offset) % 60, 2, 10, QLatin1Char('0'));
 }
 
-QString channelId(const ServiceChannel &channel, int index)
-{
-    const QString last = QUrl(channel.url).path().section(QLatin1Char('/'), -1);
-    bool ok = false;
-    const int number = last.toInt(&ok);
-    return QStringLiteral("tv%1").arg(ok && number > 0 ? number : index + 1);
-}
-
 QString guideName(const QString &name) { return name == u"CCTV-1 综合" ? QStringLiteral("CCTV1") : name; }
 
 class Writer
@@ -77,6 +69,14 @@ public:
 
 } // namespace
 
+QString serviceGuideChannelId(const ServiceChannel &channel, int index)
+{
+    const QString last = QUrl(channel.url).path().section(QLatin1Char('/'), -1);
+    bool ok = false;
+    const int number = last.toInt(&ok);
+    return QStringLiteral("tv%1").arg(ok && number > 0 ? number : index + 1);
+}
+
 QByteArray serviceGuideXml(const QList<ServiceChannel> &tv, const QDateTime &now)
 {
     Writer out;
@@ -84,7 +84,7 @@ QByteArray serviceGuideXml(const QList<ServiceChannel> &tv, const QDateTime &now
                                "<tv generator-info-name=\"chengyu-service\">\n");
     for (int i = 0; i < tv.size(); ++i) {
         out.m_xml += QStringLiteral("  <channel id=\"%1\"><display-name lang=\"zh\">%2</display-name></channel>\n")
-                         .arg(channelId(tv[i], i), guideName(tv[i].name).toHtmlEscaped());
+                         .arg(serviceGuideChannelId(tv[i], i), guideName(tv[i].name).toHtmlEscaped());
     }
     const QDate today = now.toLocalTime().date();
     for (int i = 0; i < tv.size(); ++i) {
@@ -92,7 +92,7 @@ QByteArray serviceGuideXml(const QList<ServiceChannel> &tv, const QDateTime &now
             ? qint64(serviceguide::kShiftHours) * 3600
             : 0;
         for (int day = -1; day <= 1; ++day)
-            out.day(channelId(tv[i], i), i, today.addDays(day), i == 0, lateBy);
+            out.day(serviceGuideChannelId(tv[i], i), i, today.addDays(day), i == 0, lateBy);
     }
     out.m_xml += QStringLiteral("</tv>\n");
     return out.m_xml.toUtf8();

@@ -15,6 +15,8 @@
 // - the first channel ends each day with a late show from 23:30 to 00:30.
 // Channel ids are "tv" and the number of the channel's play page ("tv7").
 QByteArray serviceGuideXml(const QList<ServiceChannel> &tv, const QDateTime &now);
+// The guide's id of the channel at `index` of the TV list.
+QString serviceGuideChannelId(const ServiceChannel &channel, int index);
 
 namespace serviceguide {
 // The channel whose guide times are late, and by how much.

@@ -2,6 +2,7 @@
 
 #include "guidexml.h"
 #include "platform/codepage936.h"
+#include "playlistpages.h"
 #include "tone.h"
 
 #include <QRegularExpression>
@@ -216,6 +217,10 @@ ServiceAnswer ServiceRouter::answer(const ServiceRequest &request)
         return notice(path);
     if (path == u"/guide.xml")
         return {200, "text/xml; charset=utf-8", serviceGuideXml(m_data.tv(), QDateTime::currentDateTime())};
+    if (path == u"/playlist/tv.m3u8")
+        return {200, "audio/x-mpegurl; charset=utf-8", playlistpages::tvM3u8(m_data)};
+    if (path == u"/playlist/radio.pls")
+        return {200, "audio/x-scpls; charset=utf-8", playlistpages::radioPls(m_data)};
     return notFound();
 }
 
@@ -414,6 +419,7 @@ ServiceAnswer ServiceRouter::index() const
         QStringLiteral("/user/yanzhen.asp"),      QStringLiteral("/user/yanzhen.asp?yh=guest"),
         QStringLiteral("/user/jiemubiao.asp?yh="), QStringLiteral("/user/diantaibiao.asp?yh="),
         QStringLiteral("/user/Download2.asp?yh="), QStringLiteral("/user/reg.asp"),
+        QStringLiteral("/playlist/tv.m3u8"),        QStringLiteral("/playlist/radio.pls"),
     };
     for (const QString &path : paths)
         links += QStringLiteral("<li><a href=\"%1\">%1</a></li>").arg(esc(path));

@@ -187,6 +187,8 @@ std::optional<QByteArray> fetchBody(const QString &url, const FetchSettings &set
         request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
         request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
         request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+        if (!settings.userAgent.isEmpty())
+            request.setRawHeader("User-Agent", settings.userAgent);
         std::unique_ptr<QNetworkReply> reply(manager.get(request));
         if (!reply)
             return std::nullopt;
@@ -228,6 +230,15 @@ QString FetchUrlText(const QString &url, const QString &charset, const FetchSett
         return DecodeResponseBytes(*body, charset);
     } catch (...) {
         return {};
+    }
+}
+
+std::optional<QByteArray> FetchUrlBytes(const QString &url, const FetchSettings &settings)
+{
+    try {
+        return fetchBody(url, settings);
+    } catch (...) {
+        return std::nullopt;
     }
 }
 

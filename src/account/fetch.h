@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 // Limits of one fetch. The program runs with the defaults; tests shorten them.
 struct FetchSettings
 {
@@ -13,6 +15,9 @@ struct FetchSettings
     // An answer body larger than this counts as a failed fetch.
     qint64 maxBodyBytes = 16 * 1024 * 1024;
     int maxRedirects = 10;
+    // Sent as the User-Agent header when not empty; otherwise the network
+    // stack's own is sent.
+    QByteArray userAgent;
 };
 
 // The settings the two-argument FetchUrlText uses.
@@ -31,6 +36,9 @@ FetchSettings setFetchSettings(const FetchSettings &settings);
 // unchanged across the call.
 QString FetchUrlText(const QString &url, const QString &charset);
 QString FetchUrlText(const QString &url, const QString &charset, const FetchSettings &settings);
+
+// The answer body as it came, under the same rules; nothing on any failure.
+std::optional<QByteArray> FetchUrlBytes(const QString &url, const FetchSettings &settings);
 
 // The bytes as text in the named charset. "gb2312" and the other names of
 // code page 936 decode as GBK, its superset. Empty bytes or an unknown

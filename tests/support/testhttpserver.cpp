@@ -157,11 +157,12 @@ private:
                 m_socket->abort();
             return;
         }
-        const QList<QByteArray> requestLine = m_buffer.left(m_buffer.indexOf("\r\n")).split(' ');
+        const QByteArray head = m_buffer.left(end);
+        const QList<QByteArray> requestLine = head.left(head.indexOf("\r\n")).split(' ');
         m_buffer.remove(0, end + 4);
         const QString target = requestLine.size() >= 2 ? QString::fromLatin1(requestLine.at(1)) : QString();
         m_busy = true;
-        const TestHttpAnswer answer = m_server->received(target);
+        const TestHttpAnswer answer = m_server->received(target, head);
         if (answer.neverAnswer)
             return;
         if (answer.delayMs > 0)
@@ -216,9 +217,20 @@ void TestHttpServer::onNewConnection()
     }
 }
 
-TestHttpAnswer TestHttpServer::received(const QString &target)
+QByteArray TestHttpServer::lastRequestHeader(const QByteArray &name) const
+{
+    for (const QByteArray &line : m_lastHead.split('\n').mid(1)) {
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0 && line.left(colon).trimmed().compare(name, Qt::CaseInsensitive) == 0)
+            return line.mid(colon + 1).trimmed();
+    }
+    return {};
+}
+
+TestHttpAnswer TestHttpServer::received(const QString &target, const QByteArray &head)
 {
     m_requests.append(target);
+    m_lastHead = head;
     Q_EMIT requestReceived(target);
     auto exact = m_answers.constFind(target);
     if (exact != m_answers.constEnd())

@@ -65,6 +65,8 @@ public:
     int requestCount() const { return int(m_requests.size()); }
     int requestCount(const QString &path) const; // requests for this path, any query
     QString lastRequest() const { return m_requests.isEmpty() ? QString() : m_requests.last(); }
+    // A header of the last request (name in any case), empty when it had none.
+    QByteArray lastRequestHeader(const QByteArray &name) const;
     void clearRequests() { m_requests.clear(); }
 
     // The base URL of a port on 127.0.0.1 where nothing listens: a connection is refused.
@@ -76,12 +78,13 @@ Q_SIGNALS:
 private:
     friend class TestHttpConnection;
     void onNewConnection();
-    TestHttpAnswer received(const QString &target);
+    TestHttpAnswer received(const QString &target, const QByteArray &head);
 
     QTcpServer *m_server;
     QHash<QString, TestHttpAnswer> m_answers;
     TestHttpAnswer m_defaultAnswer;
     QStringList m_requests;
+    QByteArray m_lastHead;
 };
 
 Q_DECLARE_METATYPE(TestHttpAnswer)
