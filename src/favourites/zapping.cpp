@@ -1,0 +1,31 @@
+#include "zapping.h"
+
+int nextRow(int current, int count)
+{
+    if (count <= 0)
+        return -1;
+    if (current < 0 || current >= count - 1)
+        return 0;
+    return current + 1;
+}
+
+int previousRow(int current, int count)
+{
+    if (count <= 0)
+        return -1;
+    if (current <= 0 || current >= count)
+        return count - 1;
+    return current - 1;
+}
+
+void ZapHistory::played(const PlayedEntry &entry)
+{
+    if (entry.url.isEmpty())
+        return;
+    if (m_current && m_current->url == entry.url) {
+        m_current = entry; // the same channel, perhaps under a newer name
+        return;
+    }
+    m_previous = std::move(m_current);
+    m_current = entry;
+}
