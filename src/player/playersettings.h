@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// What the player keeps between runs, in a small settings file of the user.
+namespace playersettings {
+
+// The file the player's settings are kept in (per user).
+QString settingsFile();
+
+constexpr int DefaultVolume = 70;
+
+// The kept volume (0 to 100); DefaultVolume when none is kept or the file
+// cannot be read.
+int loadVolume(const QString &file);
+void saveVolume(const QString &file, int volume);
+
+} // namespace playersettings
