@@ -5,13 +5,32 @@
 #include "playersettings.h"
 #include "streamurl.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QOpenGLContext>
 #include <QScreen>
 #include <QUrl>
 #include <QWheelEvent>
 
+namespace {
+
+bool openGLAvailable()
+{
+    static const bool available = [] {
+        const QString platform = QGuiApplication::platformName();
+        if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
+            return false;
+        QOpenGLContext probe;
+        return probe.create();
+    }();
+    return available;
+}
+
+} // namespace
+
 StreamPlayerView::StreamPlayerView(const MpvOptions &options, const QString &settingsFile, QWidget *parent)
     : StreamSide(parent)
+    , m_options(options)
     , m_player(new MpvPlayer(options, this))
     , m_settingsFile(settingsFile.isEmpty() ? playersettings::settingsFile() : settingsFile)
 {
@@ -22,8 +41,6 @@ StreamPlayerView::StreamPlayerView(const MpvOptions &options, const QString &set
     dark.setColor(QPalette::Window, Qt::black);
     setPalette(dark);
 
-    if (options.videoOutput == "libmpv")
-        m_video = new MpvRenderWidget(m_player, this);
     m_card = new RadioCard(this);
     m_state = new StateLine(this);
     m_volume = new VolumeOsd(this);
@@ -43,6 +60,7 @@ StreamPlayerView::~StreamPlayerView()
 
 void StreamPlayerView::play(const QString &address)
 {
+    showVideoSurface();
     m_card->show();
     m_player->play(address);
     showStation();
@@ -53,6 +71,21 @@ void StreamPlayerView::stop()
     if (m_fullScreen)
         setFullScreenView(false);
     m_player->stop();
+}
+
+// The picture's surface is made for the first stream, so that a window that
+// never plays one keeps its plain drawing; without OpenGL there is none and
+// streams play their sound with the card in front.
+void StreamPlayerView::showVideoSurface()
+{
+    if (m_video || m_options.videoOutput != "libmpv" || !openGLAvailable())
+        return;
+    m_video = new MpvRenderWidget(m_player, this);
+    m_video->setGeometry(rect());
+    m_video->lower();
+    // Shown before the engine starts, so that its render context is there when
+    // the first picture comes.
+    m_video->show();
 }
 
 void StreamPlayerView::setFullScreenView(bool on)

@@ -48,7 +48,9 @@ private:
     void showStatus();
     void showStation();
     void placeOverlays();
+    void showVideoSurface();
 
+    MpvOptions m_options;
     MpvPlayer *m_player;
     QString m_settingsFile;
     MpvRenderWidget *m_video = nullptr;

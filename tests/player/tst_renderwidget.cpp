@@ -68,11 +68,12 @@ void tst_RenderWidget::showsThePicture()
     view->setGeometry(frame.rect());
     frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    QVERIFY(!view->findChild<MpvRenderWidget *>()); // made for the first stream
+
+    view->play(server.url(QStringLiteral("/hls/index.m3u8")));
     auto *video = view->findChild<MpvRenderWidget *>();
     QVERIFY(video);
     auto showsPicture = [video] { return video->isRendering() && distinctColours(video->grabFramebuffer()) > 12; };
-
-    view->play(server.url(QStringLiteral("/hls/index.m3u8")));
     QTRY_COMPARE_WITH_TIMEOUT(view->player()->status().state, PlayState::Playing, 20000);
     QTRY_VERIFY_WITH_TIMEOUT(showsPicture(), 10000);
     video->grabFramebuffer().save(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("render.png")));
