@@ -1,22 +1,16 @@
 #include "playersettings.h"
 
-#include <QDir>
 #include <QSettings>
-#include <QStandardPaths>
 
 namespace playersettings {
 namespace {
 const QString kVolumeKey = QStringLiteral("player/volume");
 }
 
-QString settingsFile()
-{
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
-        .filePath(QStringLiteral("player.ini"));
-}
-
 int loadVolume(const QString &file)
 {
+    if (file.isEmpty())
+        return DefaultVolume;
     const QSettings settings(file, QSettings::IniFormat);
     bool ok = false;
     const int volume = settings.value(kVolumeKey).toInt(&ok);
@@ -25,6 +19,8 @@ int loadVolume(const QString &file)
 
 void saveVolume(const QString &file, int volume)
 {
+    if (file.isEmpty())
+        return;
     QSettings settings(file, QSettings::IniFormat);
     settings.setValue(kVolumeKey, qBound(0, volume, 100));
 }

@@ -2,12 +2,11 @@
 
 #include <QString>
 
-// What the player keeps between runs, in a small settings file of the user.
+// What the player keeps between runs, in a small settings file in the
+// program's data folder. An empty file name keeps nothing.
 namespace playersettings {
 
-// The file the player's settings are kept in (per user).
-QString settingsFile();
-
+constexpr const char *FileName = "player.ini";
 constexpr int DefaultVolume = 70;
 
 // The kept volume (0 to 100); DefaultVolume when none is kept or the file

@@ -87,11 +87,11 @@ void PlayerView::placeSides()
         m_stream->setGeometry(rect());
 }
 
-WebViewFactory playerViewFactory(WebViewFactory makeEngineView)
+WebViewFactory playerViewFactory(WebViewFactory makeEngineView, const QString &settingsFile)
 {
     if (!makeEngineView)
         makeEngineView = engineWebViewFactory();
-    return [makeEngineView](QWidget *parent) -> WebView * {
-        return new PlayerView(makeEngineView(nullptr), new StreamPlayerView, parent);
+    return [makeEngineView, settingsFile](QWidget *parent) -> WebView * {
+        return new PlayerView(makeEngineView(nullptr), new StreamPlayerView({}, settingsFile), parent);
     };
 }

@@ -32,7 +32,7 @@ StreamPlayerView::StreamPlayerView(const MpvOptions &options, const QString &set
     : StreamSide(parent)
     , m_options(options)
     , m_player(new MpvPlayer(options, this))
-    , m_settingsFile(settingsFile.isEmpty() ? playersettings::settingsFile() : settingsFile)
+    , m_settingsFile(settingsFile)
 {
     setObjectName(QStringLiteral("StreamPlayer"));
     setFocusPolicy(Qt::ClickFocus);

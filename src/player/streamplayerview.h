@@ -18,7 +18,7 @@ class StreamPlayerView : public StreamSide
 {
     Q_OBJECT
 public:
-    // settingsFile: where the volume is kept between runs.
+    // settingsFile: where the volume is kept between runs (empty: nowhere).
     explicit StreamPlayerView(const MpvOptions &options = {}, const QString &settingsFile = QString(),
                               QWidget *parent = nullptr);
     ~StreamPlayerView() override;

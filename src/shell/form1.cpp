@@ -15,6 +15,7 @@
 #include "platform/multilinetextbox.h"
 #include "platform/skinlibrary.h"
 #include "platform/twips.h"
+#include "player/playersettings.h"
 #include "player/playerview.h"
 #include "quickselect/quickselect.h"
 
@@ -83,8 +84,10 @@ Form1::Form1(const AppPaths &paths, const ServiceHosts &hosts, WebViewFactory ma
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromUtf8(DesignCaption));
     setWindowIcon(artwork::gemIcon(artwork::PinkGem));
-    if (!makePlayerView)
-        makePlayerView = makeWebView ? makeWebView : playerViewFactory();
+    if (!makePlayerView) {
+        const QString volumeFile = dataFile(QLatin1String(playersettings::FileName));
+        makePlayerView = makeWebView ? makeWebView : playerViewFactory({}, volumeFile);
+    }
     createControls(makeWebView ? makeWebView : engineWebViewFactory(), makePlayerView);
     createMenu();
     createSubsystems();
