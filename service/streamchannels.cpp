@@ -8,6 +8,24 @@
 
 namespace {
 
+const QStringList kTitles = {
+    QStringLiteral("海风 · 第一乐章"), QStringLiteral("灯塔下的歌"), QStringLiteral("夜航"),
+    QStringLiteral("潮汐与月光"),      QStringLiteral("澄屿晨曲"),
+};
+
+ServiceAnswer plain(int status, const QByteArray &text)
+{
+    return {status, "text/plain; charset=utf-8", text, {}, {}};
+}
+
+qint64 steadyMs()
+{
+    static QElapsedTimer clock;
+    if (!clock.isValid())
+        clock.start();
+    return clock.elapsed();
+}
+
 QByteArray readFile(const QString &path, bool *ok)
 {
     QFile file(path);
@@ -171,4 +189,72 @@ QByteArray PacedLoop::nextAudio(qsizetype bytes)
         m_position = (m_position + take) % m_loop.size();
     }
     return out;
+}
+
+StreamChannels::StreamChannels(const StreamMedia *media)
+    : m_media(media)
+{
+    m_onAir.start();
+}
+
+bool StreamChannels::isStreamPath(const QString &path)
+{
+    return path.startsWith(QLatin1String("/live/")) || path.startsWith(QLatin1String("/radio/"));
+}
+
+ServiceAnswer StreamChannels::answer(const QString &path, const ServiceRequest &request) const
+{
+    const bool member = path.startsWith(QLatin1String("/live/member"));
+    if (member && request.header("User-Agent") != MemberAgent)
+        return plain(403, "403 Forbidden: this channel is for its own player only\n");
+    if (!m_media || !m_media->isLoaded())
+        return plain(503, "503: the test streams are not made yet (scripts/make-test-media)\n");
+    if (path == QLatin1String("/live/chengyu.m3u8"))
+        return livePlaylist(QStringLiteral("chengyu"));
+    if (path == QLatin1String("/live/member.m3u8"))
+        return livePlaylist(QStringLiteral("member"));
+    if (path.startsWith(QLatin1String("/live/chengyu/")) || path.startsWith(QLatin1String("/live/member/")))
+        return liveSegment(path);
+    if (path == QLatin1String("/live/erta.ts"))
+        return transportStream();
+    if (path == QLatin1String("/radio/chengyu.mp3"))
+        return radio(request);
+    return plain(404, "404 Not Found\n");
+}
+
+ServiceAnswer StreamChannels::livePlaylist(const QString &channel) const
+{
+    ServiceAnswer answer = plain(200, streamchannels::livePlaylist(m_media->segments(), m_onAir.elapsed(), channel + u'/'));
+    answer.contentType = "application/vnd.apple.mpegurl";
+    answer.headers = {{"Cache-Control", "no-cache"}};
+    return answer;
+}
+
+ServiceAnswer StreamChannels::liveSegment(const QString &path) const
+{
+    const QString name = path.section(QLatin1Char('/'), -1);
+    bool ok = false;
+    const qint64 sequence = name.endsWith(QLatin1String(".ts")) ? name.chopped(3).toLongLong(&ok) : -1;
+    if (!ok || sequence < 0)
+        return plain(404, "404 Not Found\n");
+    return {200, "video/mp2t", m_media->segment(sequence), {}, {}};
+}
+
+ServiceAnswer StreamChannels::transportStream() const
+{
+    auto stream = std::make_shared<PacedLoop>(m_media->transportStream(), m_media->loopSeconds(), &steadyMs);
+    stream->setUnit(188);
+    return {200, "video/mp2t", {}, {{"Cache-Control", "no-cache"}}, stream};
+}
+
+ServiceAnswer StreamChannels::radio(const ServiceRequest &request) const
+{
+    auto stream = std::make_shared<PacedLoop>(m_media->mp3(), m_media->loopSeconds(), &steadyMs);
+    ServiceAnswer answer{200, "audio/mpeg", {}, {{"icy-name", QByteArray(StationName)}, {"Cache-Control", "no-cache"}},
+                         stream};
+    if (request.header("Icy-MetaData").trimmed() == "1") {
+        stream->setMetadata(MetaInterval, kTitles, TitleEveryMs);
+        answer.headers.append({"icy-metaint", QByteArray::number(MetaInterval)});
+    }
+    return answer;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "servicerequest.h"
+
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -62,7 +65,7 @@ QString titleAt(const QStringList &titles, qint64 elapsedMs, int everyMs);
 // head start, then as many bytes as the time since the start calls for.
 // With metaInterval > 0 an ICY metadata block follows every metaInterval
 // bytes of the loop.
-class PacedLoop
+class PacedLoop : public AnswerStream
 {
 public:
     using Clock = std::function<qint64()>; // milliseconds on a steady clock
@@ -74,8 +77,8 @@ public:
     void setUnit(int bytes) { m_unit = qMax(1, bytes); }
 
     // Up to maxBytes of what is due now; empty when nothing is due yet.
-    QByteArray read(qsizetype maxBytes);
-    bool atEnd() const { return m_loop.isEmpty(); }
+    QByteArray read(qsizetype maxBytes) override;
+    bool atEnd() const override { return m_loop.isEmpty(); }
 
     static constexpr double HeadStartSeconds = 2.0;
 
@@ -93,4 +96,33 @@ private:
     int m_untilMeta = 0;
     QStringList m_titles;
     int m_titleEveryMs = 5000;
+};
+
+// The stream addresses of the service, all on the air since it started:
+//   /live/chengyu.m3u8, /live/chengyu/<n>.ts   the live HLS TV channel
+//   /live/member.m3u8, /live/member/<n>.ts     the same for one User-Agent only (403 otherwise)
+//   /live/erta.ts                              an endless MPEG-TS-over-HTTP channel
+//   /radio/chengyu.mp3                         an endless MP3 station, ICY titles on request
+// Without the media every one of them answers 503.
+class StreamChannels
+{
+public:
+    explicit StreamChannels(const StreamMedia *media);
+
+    static bool isStreamPath(const QString &path);
+    ServiceAnswer answer(const QString &path, const ServiceRequest &request) const;
+
+    static constexpr const char *MemberAgent = "ChengyuTV-Demo";
+    static constexpr const char *StationName = "澄屿音乐台";
+    static constexpr int MetaInterval = 16000;
+    static constexpr int TitleEveryMs = 5000;
+
+private:
+    ServiceAnswer livePlaylist(const QString &channel) const;
+    ServiceAnswer liveSegment(const QString &path) const;
+    ServiceAnswer transportStream() const;
+    ServiceAnswer radio(const ServiceRequest &request) const;
+
+    const StreamMedia *m_media;
+    QElapsedTimer m_onAir;
 };

@@ -1,4 +1,9 @@
 #include "player/mpvplayer.h"
+#include "player/streamurl.h"
+#include "servicedata.h"
+#include "servicehost.h"
+#include "servicerouter.h"
+#include "streamchannels.h"
 #include "support/testhttpserver.h"
 
 #include <QDir>
@@ -34,6 +39,25 @@ TestHttpAnswer binary(const QByteArray &body, const QByteArray &type)
     return TestHttpAnswer::text(body, 200, type);
 }
 
+// Waits until the stream has played on for `seconds` (a live loop may start
+// its clock again, so only steps forward count).
+bool playsOn(MpvPlayer &player, double seconds, int timeoutMs)
+{
+    double played = 0;
+    double last = player.position();
+    QMetaObject::Connection c = QObject::connect(&player, &MpvPlayer::positionChanged, [&](double now) {
+        if (now > last && now - last < 1.0)
+            played += now - last;
+        last = now;
+    });
+    QElapsedTimer waited;
+    waited.start();
+    while (played < seconds && waited.elapsed() < timeoutMs && player.status().state == PlayState::Playing)
+        QTest::qWait(50);
+    QObject::disconnect(c);
+    return played >= seconds;
+}
+
 // Whether the engine has nothing loaded: no stream runs on in the background.
 bool engineIdle(const MpvPlayer &player)
 {
@@ -52,16 +76,31 @@ private Q_SLOTS:
     void plays();
     void badInput_data();
     void badInput();
+    void radioShowsStationAndTitles();
     void retriesAreShown();
     void stopLeavesNothingRunning();
+    void switchingTenTimesASecond();
 
 private:
+    QString service(const char *path) const { return m_service->baseUrl() + QLatin1String(path); }
+
     TestHttpServer m_server;
+    ServiceData m_data;
+    StreamMedia m_media;
+    std::unique_ptr<ServiceRouter> m_router;
+    std::unique_ptr<ServiceHost> m_service;
 };
 
 void tst_MpvPlayer::initTestCase()
 {
     std::setlocale(LC_NUMERIC, "C");
+    QString error;
+    QVERIFY2(m_data.load(QStringLiteral(CHENGYU_DEMO_DIR), &error), qPrintable(error));
+    QVERIFY2(m_media.load(QStringLiteral(CHENGYU_MEDIA_DIR), &error), qPrintable(error));
+    m_router = std::make_unique<ServiceRouter>(m_data, &m_media);
+    m_service = std::make_unique<ServiceHost>(1, *m_router);
+    QVERIFY(m_service->start(0));
+    m_data.setPageBase(m_service->baseUrl());
     QVERIFY(m_server.isListening());
     const QByteArray playlist = media(QStringLiteral("hls720/index.m3u8"));
     QVERIFY2(!playlist.isEmpty(), "the test streams are missing: build the test-media target");
@@ -83,14 +122,23 @@ void tst_MpvPlayer::initTestCase()
     m_server.setAnswer(QStringLiteral("/pong.m3u"), TestHttpAnswer::text(m_server.url("/ping.m3u").toUtf8() + "\n"));
     m_server.setAnswer(QStringLiteral("/silent.m3u8"), TestHttpAnswer::silent());
     m_server.setAnswer(QStringLiteral("/noise.ts"), binary(QByteArray(30000, '\x5a'), "video/mp2t"));
-    m_server.setAnswer(QStringLiteral("/forbidden.m3u8"), TestHttpAnswer::text("no", 403));
     m_server.setAnswer(QStringLiteral("/busy.m3u8"), TestHttpAnswer::text("busy", 503));
 }
 
 void tst_MpvPlayer::plays_data()
 {
     QTest::addColumn<QString>("url");
-    QTest::newRow("HLS") << m_server.url(QStringLiteral("/vod/index.m3u8"));
+    // Every stream channel of the demo lists, as the service lists it: live
+    // HLS, MPEG-TS over HTTP, the one that needs its User-Agent, MP3 radio.
+    int streams = 0;
+    for (const QList<ServiceChannel> &list : {m_data.tv(), m_data.radio()}) {
+        for (const ServiceChannel &channel : list) {
+            if (streamurl::isStream(channel.url) && ++streams)
+                QTest::newRow(qPrintable(channel.name)) << m_data.servedUrl(channel.url);
+        }
+    }
+    QVERIFY(streams >= 4);
+    QTest::newRow("HLS file") << m_server.url(QStringLiteral("/vod/index.m3u8"));
 }
 
 void tst_MpvPlayer::plays()
@@ -100,8 +148,21 @@ void tst_MpvPlayer::plays()
     player.play(url);
     QTRY_COMPARE_WITH_TIMEOUT(player.status().state, PlayState::Playing, 20000);
     QCOMPARE(statusText(player.status()), QStringLiteral("正在播放"));
-    const double start = player.position();
-    QTRY_VERIFY_WITH_TIMEOUT(player.position() > start + 1.0, 15000);
+    QVERIFY(playsOn(player, 1.0, 15000));
+}
+
+void tst_MpvPlayer::radioShowsStationAndTitles()
+{
+    MpvPlayer player(testOptions());
+    player.play(service("/radio/chengyu.mp3"));
+    QTRY_COMPARE_WITH_TIMEOUT(player.status().state, PlayState::Playing, 20000);
+    QVERIFY(!player.hasVideo());
+    QTRY_COMPARE_WITH_TIMEOUT(player.stationName(), QString::fromUtf8(StreamChannels::StationName), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!player.nowPlaying().isEmpty(), 10000);
+    const QString first = player.nowPlaying();
+    QTRY_VERIFY_WITH_TIMEOUT(player.nowPlaying() != first && !player.nowPlaying().isEmpty(),
+                             StreamChannels::TitleEveryMs * 3);
+    QCOMPARE(player.status().state, PlayState::Playing);
 }
 
 void tst_MpvPlayer::badInput_data()
@@ -127,7 +188,10 @@ void tst_MpvPlayer::badInput_data()
     QTest::newRow("100 KB of junk after |") << m_server.url(QStringLiteral("/vod/index.m3u8")) + junk
                                             << QStringLiteral("地址中“|”后的请求头无效");
     QTest::newRow("noise") << m_server.url(QStringLiteral("/noise.ts")) << QStringLiteral("不支持的格式");
-    QTest::newRow("403") << m_server.url(QStringLiteral("/forbidden.m3u8")) << QStringLiteral("服务器拒绝访问（403）");
+    QTest::newRow("a channel that needs its User-Agent, without it")
+        << service("/live/member.m3u8") << QStringLiteral("服务器拒绝访问（403）");
+    QTest::newRow("the wrong User-Agent") << service("/live/member.m3u8|User-Agent=VLC")
+                                          << QStringLiteral("服务器拒绝访问（403）");
     QTest::newRow("404") << m_server.url(QStringLiteral("/missing.m3u8")) << QStringLiteral("节目不存在（404）");
 }
 
@@ -170,7 +234,7 @@ void tst_MpvPlayer::retriesAreShown()
 void tst_MpvPlayer::stopLeavesNothingRunning()
 {
     MpvPlayer player(testOptions());
-    player.play(m_server.url(QStringLiteral("/vod/index.m3u8")));
+    player.play(service("/live/erta.ts"));
     QTRY_COMPARE_WITH_TIMEOUT(player.status().state, PlayState::Playing, 20000);
     player.stop();
     QCOMPARE(player.status().state, PlayState::Idle);
@@ -184,6 +248,38 @@ void tst_MpvPlayer::stopLeavesNothingRunning()
     QTest::qWait(600);
     QCOMPARE(player.status().state, PlayState::Idle);
     QCOMPARE(m_server.requestCount(QStringLiteral("/busy.m3u8")), requests);
+}
+
+// A viewer flicks through the channels ten times a second for ten seconds,
+// good and bad ones alike; the last one chosen plays, and nothing of the
+// others is left running.
+void tst_MpvPlayer::switchingTenTimesASecond()
+{
+    const QStringList channels = {
+        service("/live/chengyu.m3u8"),
+        service("/radio/chengyu.mp3"),
+        TestHttpServer::refusedBaseUrl() + QStringLiteral("/a.m3u8"),
+        service("/live/erta.ts"),
+        m_server.url(QStringLiteral("/page.m3u8")),
+        service("/live/member.m3u8|User-Agent=") + QLatin1String(StreamChannels::MemberAgent),
+        m_server.url(QStringLiteral("/silent.m3u8")),
+        service("/live/chengyu.m3u8|;;==&&"),
+        m_server.url(QStringLiteral("/self.m3u")),
+    };
+    MpvPlayer player(testOptions());
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 100; ++i) {
+        player.play(channels.at(i % channels.size()));
+        QTest::qWait(100);
+    }
+    QVERIFY2(clock.elapsed() < 30000, "switching held up the event loop");
+    player.play(service("/live/chengyu.m3u8"));
+    QTRY_COMPARE_WITH_TIMEOUT(player.status().state, PlayState::Playing, 20000);
+    QVERIFY(playsOn(player, 1.0, 15000));
+    QCOMPARE(player.address(), service("/live/chengyu.m3u8"));
+    player.stop();
+    QTRY_VERIFY(engineIdle(player));
 }
 
 QTEST_GUILESS_MAIN(tst_MpvPlayer)
