@@ -72,7 +72,7 @@ bool MpvPlayer::ensureCore()
     setOption(m_mpv, "config", "no");
     setOption(m_mpv, "terminal", "no");
     setOption(m_mpv, "idle", "yes");
-    setOption(m_mpv, "vo", m_options.videoOutput);
+    applyVideoOutput();
     if (!m_options.audioOutput.isEmpty())
         setOption(m_mpv, "ao", m_options.audioOutput);
     // A machine without a sound device still shows the picture, and the other way round.
@@ -84,6 +84,8 @@ bool MpvPlayer::ensureCore()
     setOption(m_mpv, "input-vo-keyboard", "no");
     setOption(m_mpv, "audio-display", "no"); // cover art of a radio stream is no picture
     setOption(m_mpv, "hwdec", "no");
+    setOption(m_mpv, "gpu-hwdec-interop", "no"); // decoding is in software: no GPU decoder probed
+    setOption(m_mpv, "video-latency-hacks", "yes"); // the first picture as soon as it is decoded
     setOption(m_mpv, "keep-open", "no");
     setOption(m_mpv, "network-timeout", timeout);
     setOption(m_mpv, "volume", QByteArray::number(m_volume));
@@ -112,6 +114,21 @@ bool MpvPlayer::ensureCore()
         this);
     Q_EMIT coreCreated();
     return true;
+}
+
+void MpvPlayer::setVideoOutput(const QByteArray &videoOutput)
+{
+    m_options.videoOutput = videoOutput;
+    if (m_mpv)
+        applyVideoOutput();
+}
+
+void MpvPlayer::applyVideoOutput()
+{
+    const bool picture = !m_options.videoOutput.isEmpty();
+    // Takes effect from the next stream on.
+    mpv_set_property_string(m_mpv, "vo", picture ? m_options.videoOutput.constData() : "null");
+    mpv_set_property_string(m_mpv, "vid", picture ? "auto" : "no");
 }
 
 void MpvPlayer::play(const QString &text)

@@ -17,7 +17,7 @@ struct mpv_handle;
 struct MpvOptions
 {
     // "libmpv" renders into a view through the render API; "null" decodes
-    // and shows nothing (tests).
+    // and shows nothing (tests); empty: no picture at all, sound only.
     QByteArray videoOutput = "libmpv";
     QByteArray audioOutput; // empty: the engine's choice of sound device
     // Connecting or buffering this long without progress counts as a time-out.
@@ -47,6 +47,9 @@ public:
     bool hasVideo() const { return m_hasVideo; }
     double position() const { return m_position; }
 
+    // Where the picture goes from now on (see MpvOptions::videoOutput).
+    void setVideoOutput(const QByteArray &videoOutput);
+
     int volume() const { return m_volume; }
     void setVolume(int volume);
     bool isMuted() const { return m_muted; }
@@ -67,6 +70,7 @@ Q_SIGNALS:
 
 private:
     bool ensureCore();
+    void applyVideoOutput();
     void applyHeaders();
     void load();
     void readEvents();

@@ -69,6 +69,7 @@ void MpvRenderWidget::createRenderContext()
     };
     if (mpv_render_context_create(&m_render, m_player->handle(), params) < 0) {
         m_render = nullptr;
+        Q_EMIT renderingUnavailable();
         return;
     }
     // Called on the engine's threads: only post the repaint to this thread.

@@ -19,6 +19,10 @@ public:
 
     bool isRendering() const { return m_render != nullptr; }
 
+Q_SIGNALS:
+    // The engine cannot draw into this widget's GL context.
+    void renderingUnavailable();
+
 protected:
     void initializeGL() override;
     void paintGL() override;

@@ -74,13 +74,18 @@ void StreamPlayerView::stop()
 }
 
 // The picture's surface is made for the first stream, so that a window that
-// never plays one keeps its plain drawing; without OpenGL there is none and
-// streams play their sound with the card in front.
+// never plays one keeps its plain drawing. Without OpenGL, or when the engine
+// cannot draw into it, streams play their sound only, with the card in front.
 void StreamPlayerView::showVideoSurface()
 {
-    if (m_video || m_options.videoOutput != "libmpv" || !openGLAvailable())
+    if (m_video || m_options.videoOutput != "libmpv")
         return;
+    if (!openGLAvailable()) {
+        m_player->setVideoOutput({});
+        return;
+    }
     m_video = new MpvRenderWidget(m_player, this);
+    connect(m_video, &MpvRenderWidget::renderingUnavailable, m_player, [this] { m_player->setVideoOutput({}); });
     m_video->setGeometry(rect());
     m_video->lower();
     // Shown before the engine starts, so that its render context is there when

@@ -7,6 +7,9 @@
 #include "support/testhttpserver.h"
 
 #include <QAccessible>
+#include <QDir>
+#include <QFile>
+#include <QOpenGLWidget>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -83,6 +86,7 @@ private Q_SLOTS:
     void volumeIsKept();
     void fullScreen();
     void stateLineSaysWhy();
+    void withoutOpenGLTheSoundPlays();
     void quickSelectKeepsItsKeys();
 };
 
@@ -313,6 +317,30 @@ void tst_PlayerView::stateLineSaysWhy()
     view.stop();
     QCOMPARE(state->text(), QString());
     QVERIFY(!state->isVisible());
+}
+
+void tst_PlayerView::withoutOpenGLTheSoundPlays()
+{
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        QSKIP("needs a platform without OpenGL widgets");
+    TestHttpServer server;
+    QDir media(QStringLiteral(CHENGYU_MEDIA_DIR "/hls720"));
+    for (const QString &name : media.entryList(QDir::Files)) {
+        QFile file(media.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        server.setAnswer(QStringLiteral("/hls/") + name, TestHttpAnswer::text(file.readAll(), 200, "video/mp2t"));
+    }
+    QTemporaryDir dir;
+    MpvOptions options; // a picture through OpenGL, as in the program
+    options.audioOutput = "null";
+    StreamPlayerView view(options, dir.filePath(QStringLiteral("player.ini")));
+    view.resize(480, 270);
+    view.show();
+    view.play(server.url(QStringLiteral("/hls/index.m3u8")));
+    QTRY_COMPARE_WITH_TIMEOUT(view.player()->status().state, PlayState::Playing, 20000);
+    QVERIFY(!view.player()->hasVideo());
+    QVERIFY(!view.findChild<QOpenGLWidget *>());
+    QVERIFY(view.findChild<RadioCard *>()->isVisible());
 }
 
 void tst_PlayerView::quickSelectKeepsItsKeys()
