@@ -40,6 +40,8 @@ FailureInfo statusFailure(int status)
 
 FailureInfo classifyFailure(LoadEnd end, const QStringList &log)
 {
+    if (end == LoadEnd::NoSound)
+        return {Failure::NoSound};
     if (logHas(log, "Failed to resolve hostname") || logHas(log, "Name or service not known")
         || logHas(log, "Temporary failure in name resolution") || logHas(log, "No address associated"))
         return {Failure::HostNotFound};
@@ -86,6 +88,8 @@ QString failureText(const FailureInfo &failure)
         return QStringLiteral("播放列表指向自身");
     case Failure::BadHeaders:
         return QStringLiteral("地址中“|”后的请求头无效");
+    case Failure::NoSound:
+        return QStringLiteral("找不到声音设备");
     case Failure::NoEngine:
         return QStringLiteral("播放器无法启动");
     case Failure::Other:

@@ -17,6 +17,7 @@ enum class Failure {
     Dropped,      // the stream ended or broke off while it played
     PlaylistLoop, // a playlist leads back to itself, or nests too deep
     BadHeaders,   // the part after "|" is not a header list
+    NoSound,      // a stream of sound only, and no sound device to play it
     NoEngine,     // the playback engine could not be started
     Other,
 };
@@ -37,6 +38,7 @@ enum class LoadEnd {
     Finished,      // the stream's end was reached
     Failed,        // it could not be opened or read
     UnknownFormat, // it was read, but no demuxer recognised it
+    NoSound,       // it had only sound, and the sound device could not be opened
 };
 
 // Reads the engine's warning and error lines of the load to name the cause.

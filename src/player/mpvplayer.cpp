@@ -369,7 +369,9 @@ void MpvPlayer::handleEndFile(const mpv_event &event)
         break;
     case MPV_END_FILE_REASON_ERROR:
         m_endPending = true;
-        m_end = end->error == MPV_ERROR_UNKNOWN_FORMAT ? LoadEnd::UnknownFormat : LoadEnd::Failed;
+        m_end = end->error == MPV_ERROR_UNKNOWN_FORMAT ? LoadEnd::UnknownFormat
+            : end->error == MPV_ERROR_AO_INIT_FAILED   ? LoadEnd::NoSound
+                                                       : LoadEnd::Failed;
         break;
     default: // stopped on purpose, or replaced by a newer load
         break;

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <mpv/client.h>
@@ -77,6 +78,7 @@ private Q_SLOTS:
     void badInput_data();
     void badInput();
     void radioShowsStationAndTitles();
+    void soundDeviceMissing();
     void retriesAreShown();
     void stopLeavesNothingRunning();
     void switchingTenTimesASecond();
@@ -205,6 +207,31 @@ void tst_MpvPlayer::badInput()
     QCOMPARE(statusText(player.status()), QStringLiteral("播放失败：") + reason);
     if (player.handle())
         QTRY_VERIFY(engineIdle(player));
+}
+
+// Without a sound device a station cannot play, and says so; a TV channel
+// still shows its picture.
+void tst_MpvPlayer::soundDeviceMissing()
+{
+    QTemporaryDir dir;
+    QFile config(dir.filePath(QStringLiteral("alsa.conf")));
+    QVERIFY(config.open(QIODevice::WriteOnly));
+    config.write("pcm.!default { type hw card 99 }\n");
+    config.close();
+    qputenv("ALSA_CONFIG_PATH", config.fileName().toLocal8Bit());
+    MpvOptions options = testOptions();
+    options.audioOutput = "alsa";
+
+    MpvPlayer radio(options);
+    radio.play(service("/radio/chengyu.mp3"));
+    QTRY_COMPARE_WITH_TIMEOUT(radio.status().state, PlayState::Failed, 20000);
+    QCOMPARE(statusText(radio.status()), QStringLiteral("播放失败：找不到声音设备"));
+
+    MpvPlayer tv(options);
+    tv.play(service("/live/chengyu.m3u8"));
+    QTRY_COMPARE_WITH_TIMEOUT(tv.status().state, PlayState::Playing, 20000);
+    QVERIFY(playsOn(tv, 1.0, 15000));
+    qunsetenv("ALSA_CONFIG_PATH");
 }
 
 void tst_MpvPlayer::retriesAreShown()

@@ -114,6 +114,11 @@ void tst_StreamSession::classify_data()
                              << QStringList{QStringLiteral("ffmpeg: http: Stream ends prematurely at 32132, should be "
                                                            "18446744073709551615")}
                              << QStringLiteral("节目流中断");
+    QTest::newRow("no sound device for a station")
+        << int(LoadEnd::NoSound)
+        << QStringList{QStringLiteral("ao/alsa: Playback open error: No such file or directory"),
+                       QStringLiteral("cplayer: Could not open/initialize audio device -> no sound.")}
+        << QStringLiteral("找不到声音设备");
     QTest::newRow("end without a word") << int(LoadEnd::Finished) << QStringList{} << QStringLiteral("节目流中断");
     QTest::newRow("failure without a word") << failed << QStringList{openFailed} << QStringLiteral("无法打开节目流");
     QTest::newRow("the cause wins over an older status")
@@ -146,6 +151,7 @@ void tst_StreamSession::transient_data()
     QTest::newRow("page") << int(Failure::NotAStream) << 0 << false;
     QTest::newRow("loop") << int(Failure::PlaylistLoop) << 0 << false;
     QTest::newRow("headers") << int(Failure::BadHeaders) << 0 << false;
+    QTest::newRow("no sound device") << int(Failure::NoSound) << 0 << false;
 }
 
 void tst_StreamSession::transient()
