@@ -80,7 +80,8 @@ public:
     QByteArray read(qsizetype maxBytes) override;
     bool atEnd() const override { return m_loop.isEmpty(); }
 
-    static constexpr double HeadStartSeconds = 2.0;
+    // What a player gets at once, to ride out a busy moment of either side.
+    static constexpr double HeadStartSeconds = 4.0;
 
 private:
     QByteArray nextAudio(qsizetype bytes);

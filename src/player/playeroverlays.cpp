@@ -115,9 +115,13 @@ void RadioCard::paintEvent(QPaintEvent *)
         QPainterPath path;
         const double base = height() * (0.72 + 0.08 * wave);
         const double amplitude = height() * 0.025;
-        path.moveTo(0, base);
-        for (int x = 0; x <= width(); x += 8)
-            path.lineTo(x, base + amplitude * std::sin(x / double(qMax(1, width())) * 6.283 * (1.5 + wave) + wave));
+        auto y = [&](int x) {
+            return base + amplitude * std::sin(x / double(qMax(1, width())) * 6.283 * (1.5 + wave) + wave);
+        };
+        path.moveTo(0, y(0));
+        for (int x = 8; x < width(); x += 8)
+            path.lineTo(x, y(x));
+        path.lineTo(width(), y(width()));
         path.lineTo(width(), height());
         path.lineTo(0, height());
         path.closeSubpath();

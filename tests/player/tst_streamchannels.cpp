@@ -116,7 +116,8 @@ void tst_StreamChannels::icyStream()
     QByteArray loop;
     for (int i = 0; i < 1000; ++i)
         loop += char(i % 251);
-    // 1000 bytes a second; a 2 s head start.
+    // 1000 bytes a second after the head start.
+    const int headStart = int(PacedLoop::HeadStartSeconds * 1000);
     PacedLoop stream(loop, 1.0, [&now] { return now; });
     stream.setMetadata(300, {QStringLiteral("晨曲"), QStringLiteral("It's late")}, 5000);
 
@@ -132,9 +133,9 @@ void tst_StreamChannels::icyStream()
     QByteArray audio;
     QStringList titles;
     QVERIFY(readIcy(sent, 300, &audio, &titles));
-    QCOMPARE(audio.size(), 7500); // 2 s head start and 5.5 s of the loop, to the byte
+    QCOMPARE(audio.size(), headStart + 5500); // the head start and 5.5 s of the loop, to the byte
     QCOMPARE(audio, repeated(loop, audio.size()));
-    QCOMPARE(titles.size(), 7500 / 300 - 1); // a block follows every 300 bytes but the last
+    QCOMPARE(titles.size(), (headStart + 5500 - 1) / 300); // a block between every 300 bytes
     QCOMPARE(titles.first(), QStringLiteral("晨曲"));
     QCOMPARE(titles.last(), QStringLiteral("It\u2019s late"));
 }
