@@ -136,9 +136,7 @@ void MpvPlayer::play(const QString &text)
     m_retryTimer->stop();
     m_address = text;
     const streamurl::StreamAddress address = streamurl::parse(text);
-    m_headers.clear();
-    for (const streamurl::Header &header : address.headers)
-        m_headers.append({header.name, header.value});
+    m_headers = address.headers;
     setStationName({});
     setNowPlaying({});
     setHasVideo(false);
@@ -160,7 +158,7 @@ void MpvPlayer::applyHeaders()
 {
     QByteArrayList fields;
     for (const auto &header : m_headers)
-        fields.append(header.first + ": " + header.second);
+        fields.append(header.first.toUtf8() + ": " + header.second.toUtf8());
     // A node list keeps commas inside values intact.
     QList<mpv_node> items(fields.size());
     for (qsizetype i = 0; i < fields.size(); ++i) {

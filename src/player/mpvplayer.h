@@ -1,6 +1,7 @@
 #pragma once
 
 #include "streamsession.h"
+#include "streamurl.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -95,7 +96,7 @@ private:
     std::atomic<bool> m_readQueued{false};
 
     QString m_address;
-    QList<QPair<QByteArray, QByteArray>> m_headers;
+    HttpHeaders m_headers;
     StreamSession m_session;
     QElapsedTimer m_clock;
     QTimer *m_stallTimer;

@@ -9,45 +9,6 @@ const char *const kStreamSchemes[] = {"rtmp", "rtmps", "rtsp", "rtp", "udp", "mm
 const char *const kStreamExtensions[] = {"m3u8", "m3u", "pls", "ts",  "flv", "mp3",
                                          "aac",  "ogg", "opus", "mp4", "mkv", "mpd"};
 
-bool isTokenChar(char c)
-{
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
-        return true;
-    return QByteArrayView("!#$%&'*+-.^_`|~").contains(c);
-}
-
-bool isToken(const QByteArray &name)
-{
-    if (name.isEmpty())
-        return false;
-    for (char c : name) {
-        if (!isTokenChar(c))
-            return false;
-    }
-    return true;
-}
-
-// Parses "name=value&name=value"; false at the first item that is not a header.
-bool parseHeaders(const QString &text, QList<Header> *headers)
-{
-    if (text.size() > MaxHeaderTextLength)
-        return false;
-    const QByteArray bytes = text.toUtf8();
-    for (const QByteArray &item : bytes.split('&')) {
-        if (item.trimmed().isEmpty())
-            continue;
-        const qsizetype equals = item.indexOf('=');
-        if (equals < 0)
-            return false;
-        const QByteArray name = item.left(equals).trimmed();
-        const QByteArray value = QByteArray::fromPercentEncoding(item.mid(equals + 1)).trimmed();
-        if (!isToken(name) || value.contains('\r') || value.contains('\n') || value.contains('\0'))
-            return false;
-        headers->append({name, value});
-    }
-    return true;
-}
-
 QString pathExtension(const QUrl &url)
 {
     const QString path = url.path();
@@ -82,11 +43,14 @@ bool isStreamUrl(const QString &text)
 
 StreamAddress parse(const QString &text)
 {
-    StreamAddress address;
+    const UrlWithHeaders split = splitUrlHeaders(text);
+    StreamAddress address{split.url.trimmed(), split.headers, true};
     const qsizetype bar = text.indexOf(QLatin1Char('|'));
-    address.url = (bar < 0 ? text : text.left(bar)).trimmed();
-    if (bar >= 0)
-        address.headersValid = parseHeaders(text.mid(bar + 1), &address.headers);
+    if (bar < 0)
+        return address;
+    const QString suffix = text.mid(bar + 1);
+    const bool nothingWritten = QString(suffix).remove(QLatin1Char('&')).trimmed().isEmpty();
+    address.headersValid = suffix.size() <= MaxHeaderTextLength && (!address.headers.isEmpty() || nothingWritten);
     if (!address.headersValid)
         address.headers.clear();
     return address;
