@@ -24,8 +24,9 @@ trap cleanup EXIT
 
 # The reference service plays both service hosts on 127.0.0.1:8801 and :8802;
 # the options of ./run.sh go to it (./run.sh --only-host1 leaves host 2 down).
+# Its stream channels play the test streams the build made in build/media.
 if [ -x build/bin/chengyu-service ]; then
-  build/bin/chengyu-service --data demo "$@" &
+  build/bin/chengyu-service --data demo --media build/media "$@" &
   pids+=($!)
   for _ in $(seq 50); do
     (exec 3<>/dev/tcp/127.0.0.1/8801) 2>/dev/null && break

@@ -26,6 +26,7 @@ void printLine(FILE *stream, const QString &line)
 struct Options
 {
     QString dataFolder;
+    QString mediaFolder;
     quint16 ports[2] = {8801, 8802};
     bool run[2] = {true, true};
 };
@@ -50,6 +51,16 @@ QString defaultDataFolder()
     return QStringLiteral("demo");
 }
 
+// Without --media: the test streams of the installation, else those a build
+// in the current folder made (build/media).
+QString defaultMediaFolder()
+{
+    const QString share = installedShareDir(QCoreApplication::applicationDirPath());
+    if (!share.isEmpty() && QFileInfo(share + QStringLiteral("/media")).isDir())
+        return share + QStringLiteral("/media");
+    return QStringLiteral("build/media");
+}
+
 bool parseOptions(const QCoreApplication &app, Options *options)
 {
     QCommandLineParser parser;
@@ -64,7 +75,10 @@ bool parseOptions(const QCoreApplication &app, Options *options)
                                    QStringLiteral("port"), QStringLiteral("8802"));
     const QCommandLineOption only1(QStringLiteral("only-host1"), QStringLiteral("Start host 1 only (host 2 refuses)."));
     const QCommandLineOption only2(QStringLiteral("only-host2"), QStringLiteral("Start host 2 only (host 1 refuses)."));
-    parser.addOptions({data, port1, port2, only1, only2});
+    const QCommandLineOption media(QStringLiteral("media"),
+                                   QStringLiteral("Folder of the test streams (made by scripts/make-test-media)."),
+                                   QStringLiteral("folder"), defaultMediaFolder());
+    parser.addOptions({data, media, port1, port2, only1, only2});
     parser.process(app);
     if (parser.isSet(only1) && parser.isSet(only2)) {
         printLine(stderr, QStringLiteral("--only-host1 and --only-host2 exclude each other"));
@@ -75,6 +89,7 @@ bool parseOptions(const QCoreApplication &app, Options *options)
         return false;
     }
     options->dataFolder = parser.value(data);
+    options->mediaFolder = parser.value(media);
     options->run[0] = !parser.isSet(only2);
     options->run[1] = !parser.isSet(only1);
     return true;
@@ -110,7 +125,10 @@ int main(int argc, char *argv[])
     for (const QString &warning : warnings)
         printLine(stderr, warning);
 
-    ServiceRouter router(data);
+    StreamMedia media;
+    if (!media.load(options.mediaFolder, &error))
+        printLine(stderr, error + QStringLiteral(": the stream channels answer 503"));
+    ServiceRouter router(data, &media);
     const ServiceLimits limits = limitsFor(int(options.run[0]) + int(options.run[1]));
     std::unique_ptr<ServiceHost> hosts[2];
     for (int i = 0; i < 2; ++i) {

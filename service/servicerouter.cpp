@@ -184,8 +184,9 @@ QString announcementBlock(const QList<QPair<QString, QString>> &items)
 
 } // namespace servicepages
 
-ServiceRouter::ServiceRouter(ServiceData &data)
+ServiceRouter::ServiceRouter(ServiceData &data, const StreamMedia *media)
     : m_data(data)
+    , m_streams(media)
 {
 }
 
@@ -221,6 +222,8 @@ ServiceAnswer ServiceRouter::answer(const ServiceRequest &request)
         return {200, "audio/x-mpegurl; charset=utf-8", playlistpages::tvM3u8(m_data)};
     if (path == u"/playlist/radio.pls")
         return {200, "audio/x-scpls; charset=utf-8", playlistpages::radioPls(m_data)};
+    if (StreamChannels::isStreamPath(path))
+        return m_streams.answer(path, request);
     return notFound();
 }
 

@@ -2,13 +2,15 @@
 
 #include "servicedata.h"
 #include "servicerequest.h"
+#include "streamchannels.h"
 
 // Answers every address of the service from its data. Both hosts share one
 // router: host 2 serves the same addresses as host 1.
 class ServiceRouter
 {
 public:
-    explicit ServiceRouter(ServiceData &data);
+    // media: the test streams; without them the stream addresses answer 503.
+    explicit ServiceRouter(ServiceData &data, const StreamMedia *media = nullptr);
 
     ServiceAnswer answer(const ServiceRequest &request);
 
@@ -25,6 +27,7 @@ private:
     QString channelGrid(const QList<ServiceChannel> &channels) const;
 
     ServiceData &m_data;
+    StreamChannels m_streams;
 };
 
 // Pieces of the answers, shared with the tests.

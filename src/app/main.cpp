@@ -4,6 +4,8 @@
 
 #include <QApplication>
 
+#include <clocale>
+
 int main(int argc, char *argv[])
 {
     // Read before the application object exists, so that --help, --version and
@@ -20,6 +22,8 @@ int main(int argc, char *argv[])
     if (!hasHomeFolder())
         QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
     QApplication app(argc, argv);
+    // The stream engine reads numbers the C way and will not start otherwise.
+    std::setlocale(LC_NUMERIC, "C");
     QCoreApplication::setApplicationName(QStringLiteral("chengyu-tv"));
     QGuiApplication::setDesktopFileName(QStringLiteral(CHENGYU_APP_ID));
     Form1 form(chooseAppPaths(QCoreApplication::applicationDirPath(), request.options), request.options.hosts);

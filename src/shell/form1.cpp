@@ -15,6 +15,8 @@
 #include "platform/multilinetextbox.h"
 #include "platform/skinlibrary.h"
 #include "platform/twips.h"
+#include "player/playersettings.h"
+#include "player/playerview.h"
 #include "quickselect/quickselect.h"
 
 #include <QAction>
@@ -73,7 +75,8 @@ QTimer *makeTimer(QObject *parent, const char *name, int interval)
 
 } // namespace
 
-Form1::Form1(const AppPaths &paths, const ServiceHosts &hosts, WebViewFactory makeWebView, QWidget *parent)
+Form1::Form1(const AppPaths &paths, const ServiceHosts &hosts, WebViewFactory makeWebView,
+             WebViewFactory makePlayerView, QWidget *parent)
     : QMainWindow(parent)
     , m_paths(paths)
     , m_hosts(hosts)
@@ -81,7 +84,11 @@ Form1::Form1(const AppPaths &paths, const ServiceHosts &hosts, WebViewFactory ma
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromUtf8(DesignCaption));
     setWindowIcon(artwork::gemIcon(artwork::PinkGem));
-    createControls(makeWebView ? makeWebView : engineWebViewFactory());
+    if (!makePlayerView) {
+        const QString volumeFile = dataFile(QLatin1String(playersettings::FileName));
+        makePlayerView = makeWebView ? makeWebView : playerViewFactory({}, volumeFile);
+    }
+    createControls(makeWebView ? makeWebView : engineWebViewFactory(), makePlayerView);
     createMenu();
     createSubsystems();
     connectHandlers();
@@ -96,7 +103,7 @@ QString Form1::programFile(const QString &name) const
     return QDir(m_paths.programDir).filePath(name);
 }
 
-void Form1::createControls(const WebViewFactory &makeWebView)
+void Form1::createControls(const WebViewFactory &makeWebView, const WebViewFactory &makePlayerView)
 {
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("client"));
@@ -122,7 +129,7 @@ void Form1::createControls(const WebViewFactory &makeWebView)
 
     WebBrowser2 = makeWebView(m_client);
     WebBrowser2->setObjectName(QStringLiteral("WebBrowser2"));
-    WebBrowser1 = makeWebView(m_client);
+    WebBrowser1 = makePlayerView(m_client);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
 
     List1 = new ListBox(m_client);

@@ -38,8 +38,10 @@ public:
     // paths: the folder of the program (skin library) and the one its files
     // are kept in (a single folder in the portable use).
     // makeWebView: how the three browser views are made (the engine's by default).
+    // makePlayerView: how the player view WebBrowser1 is made instead; by default
+    // the page-and-stream player, or makeWebView's view when only that is given.
     Form1(const AppPaths &paths, const ServiceHosts &hosts, WebViewFactory makeWebView = {},
-          QWidget *parent = nullptr);
+          WebViewFactory makePlayerView = {}, QWidget *parent = nullptr);
     ~Form1() override;
 
     // State.
@@ -138,7 +140,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void createControls(const WebViewFactory &makeWebView);
+    void createControls(const WebViewFactory &makeWebView, const WebViewFactory &makePlayerView);
     void createMenu();
     void stackInCreationOrder();
     void connectHandlers();

@@ -3,6 +3,7 @@
 #include <QAuthenticator>
 #include <QVBoxLayout>
 #include <QWebEngineCertificateError>
+#include <QWebEngineDownloadRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -20,6 +21,22 @@ constexpr const char *kBodyTextScript = R"(
     return body.textContent;
 })()
 )";
+
+namespace {
+
+// Content the engine shows as a bare media document is a stream for the
+// player rather than a page.
+bool isMediaType(const QString &mimeType)
+{
+    static const QStringList playlists = {QStringLiteral("application/vnd.apple.mpegurl"),
+                                          QStringLiteral("application/x-mpegurl"),
+                                          QStringLiteral("application/dash+xml"), QStringLiteral("application/ogg")};
+    const QString type = mimeType.section(QLatin1Char(';'), 0, 0).trimmed().toLower();
+    return type.startsWith(QLatin1String("audio/")) || type.startsWith(QLatin1String("video/"))
+        || playlists.contains(type);
+}
+
+} // namespace
 
 class SilentPage : public QWebEnginePage
 {
@@ -82,6 +99,14 @@ EngineWebView::EngineWebView(QWidget *parent)
     m_view->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
     connect(m_view, &QWebEngineView::loadStarted, this, &EngineWebView::onLoadStarted);
     connect(m_view, &QWebEngineView::loadFinished, this, &EngineWebView::onLoadFinished);
+    // The profile is shared by every view: each takes only its own page's downloads.
+    connect(page()->profile(), &QWebEngineProfile::downloadRequested, this,
+            [this](QWebEngineDownloadRequest *download) {
+                if (download->page() != page())
+                    return;
+                download->cancel();
+                Q_EMIT StreamOffered(download->url().toString());
+            });
 }
 
 EngineWebView::~EngineWebView()
@@ -148,6 +173,11 @@ void EngineWebView::onLoadFinished(bool ok)
         Q_EMIT DocumentComplete(url);
         Q_EMIT DownloadComplete();
     };
+    page()->runJavaScript(QStringLiteral("document.contentType"), QWebEngineScript::ApplicationWorld,
+                          [this, generation, url](const QVariant &type) {
+                              if (generation == m_loadGeneration && isMediaType(type.toString()))
+                                  Q_EMIT StreamOffered(url);
+                          });
     if (!ok) {
         finish(std::nullopt);
         return;

@@ -37,6 +37,9 @@ Q_SIGNALS:
     void DocumentComplete(const QString &url);
     // Raised whenever a load in the view ends, successfully or not.
     void DownloadComplete();
+    // A load was answered as a download or as audio or video content, which
+    // the view does not play itself: a stream player may take the address.
+    void StreamOffered(const QString &url);
 };
 
 using WebViewFactory = std::function<WebView *(QWidget *parent)>;

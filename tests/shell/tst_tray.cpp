@@ -1,3 +1,4 @@
+#include "recordingstreamside.h"
 #include "recordingwebview.h"
 #include "shell/form1.h"
 #include "shell/tray.h"
@@ -28,9 +29,10 @@ const QString kTip = QStringLiteral("澄屿高清网络电视 V2.4");
 RecordingWebView *player(Form1 &form) { return static_cast<RecordingWebView *>(form.WebBrowser1); }
 
 // A shown main window whose desktop has a notification area unless told otherwise.
-std::unique_ptr<Form1> shownForm(const QTemporaryDir &dir, bool notificationArea = true)
+std::unique_ptr<Form1> shownForm(const QTemporaryDir &dir, bool notificationArea = true,
+                                 const WebViewFactory &makePlayerView = {})
 {
-    auto form = std::make_unique<Form1>(dir.path(), kHosts, recordingWebViewFactory());
+    auto form = std::make_unique<Form1>(dir.path(), kHosts, recordingWebViewFactory(), makePlayerView);
     if (notificationArea)
         form->tray()->setAvailabilityCheck([] { return true; });
     else
@@ -273,6 +275,27 @@ private Q_SLOTS:
         QVERIFY(!form->isMinimized());
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         QCOMPARE(form->tray()->icon(), icon); // the icon stays until shutdown
+    }
+
+    void tvViewStopsAndResumesAStream()
+    {
+        QTemporaryDir dir;
+        auto form = shownForm(dir, true, recordingPlayerViewFactory());
+        auto *view = qobject_cast<PlayerView *>(form->WebBrowser1);
+        QVERIFY(view);
+        auto *stream = static_cast<RecordingStreamSide *>(view->streamSide());
+        const QString live = QStringLiteral("http://127.0.0.1:9/live/a.m3u8|User-Agent=x");
+        view->Navigate(live);
+
+        minimise(*form);
+        QCoreApplication::processEvents();
+        QCOMPARE(form->ResumeUrl, live);
+        QCOMPARE(stream->calls, (QStringList{"play " + live, "stop"}));
+        QVERIFY(!view->isStreaming());
+
+        activate(*form, QSystemTrayIcon::Trigger);
+        QCOMPARE(stream->calls, (QStringList{"play " + live, "stop", "play " + live}));
+        QCOMPARE(view->LocationURL(), live);
     }
 
     void otherViewsKeepPlaying_data()

@@ -1,2 +1,3 @@
 #include "recordingwebview.h"
 #include "pageserver.h"
+#include "recordingstreamside.h"

@@ -1,4 +1,5 @@
 #include "pageserver.h"
+#include "testhttpserver.h"
 #include "webview/enginewebview.h"
 
 #include <QApplication>
@@ -62,6 +63,42 @@ private Q_SLOTS:
         QVERIFY(!seen->contains(QStringLiteral("notText")));
         QCOMPARE(readyStateSeen, int(WebView::Complete));
         QCOMPARE(view.LocationURL(), url);
+    }
+
+    // A load the engine would download or show as bare media is offered to a
+    // stream player, by the view it happened in only.
+    void streamContentIsOffered_data()
+    {
+        QTest::addColumn<QByteArray>("type");
+        QTest::addColumn<bool>("offered");
+        QTest::newRow("HLS playlist") << QByteArray("application/vnd.apple.mpegurl") << true;
+        QTest::newRow("MPEG-TS") << QByteArray("video/mp2t") << true;
+        QTest::newRow("MP3") << QByteArray("audio/mpeg") << true;
+        QTest::newRow("a download of another kind") << QByteArray("application/octet-stream") << true;
+        QTest::newRow("a page") << QByteArray("text/html; charset=utf-8") << false;
+    }
+    void streamContentIsOffered()
+    {
+        QFETCH(QByteArray, type);
+        QFETCH(bool, offered);
+        TestHttpServer server;
+        server.setAnswer(QStringLiteral("/live"), TestHttpAnswer::text(QByteArray(4096, '\0'), 200, type));
+        EngineWebView view;
+        EngineWebView bystander;
+        view.show();
+        QSignalSpy offers(&view, &WebView::StreamOffered);
+        QSignalSpy otherOffers(&bystander, &WebView::StreamOffered);
+        QSignalSpy done(&view, &WebView::DownloadComplete);
+        view.Navigate(server.url(QStringLiteral("/live")));
+        if (offered) {
+            QTRY_COMPARE_WITH_TIMEOUT(offers.size(), 1, kLoadTimeout);
+            QCOMPARE(offers.first().first().toString(), server.url(QStringLiteral("/live")));
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(done.size() >= 1, kLoadTimeout);
+        }
+        QTest::qWait(300);
+        QCOMPARE(offers.size(), offered ? 1 : 0);
+        QCOMPARE(otherOffers.size(), 0);
     }
 
     void blankPageHasEmptyBody()
