@@ -62,8 +62,7 @@ void Login::MailDenglu()
     if (user.isEmpty() || password.isEmpty())
         return;
     if (frmLogin *dialog = m.loginDialog()) {
-        dialog->txtUserName->setText(user);
-        dialog->txtPassword->setText(password);
+        dialog->setAccount(user, password);
     }
 
     const QString answer = FetchUrlText(m.endpoints.login(user, password), kCharset);

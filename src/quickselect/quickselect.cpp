@@ -36,7 +36,8 @@ void QuickSelect::qugg_Click()
             m_controls.Text5->lower();
         return;
     }
-    if (m_controls.Timer2)
+    // A focus keeper the login dialog has already switched on keeps its beat.
+    if (m_controls.Timer2 && !m_controls.Timer2->isActive())
         m_controls.Timer2->start();
     prepareFilter();
 }

@@ -27,7 +27,8 @@ void Form1::WebBrowser3_DocumentComplete(const QString &URL)
         m_catcherBlanking = false;
         return;
     }
-    if (WebBrowser3->ReadyState() == WebView::Complete)
+    // A further page completing before the blanking leaves the countdown alone.
+    if (WebBrowser3->ReadyState() == WebView::Complete && !Timer4->isActive())
         Timer4->start();
 }
 

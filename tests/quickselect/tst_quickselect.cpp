@@ -302,6 +302,15 @@ void tst_QuickSelect::focusKeeper()
     QVERIFY(m_form->Timer2->isActive());
     QCOMPARE(m_form->Timer2->interval(), 1000);
 
+    // Switched on while the login dialog had already started the focus keeper:
+    // its countdown goes on.
+    m_form->qugg->trigger();
+    m_form->Timer2->start();
+    QTest::qWait(300);
+    const int remaining = m_form->Timer2->remainingTime();
+    m_form->qugg->trigger();
+    QVERIFY(m_form->Timer2->remainingTime() <= remaining);
+
     // Empty: focused, behind the views.
     quickSelect()->Timer2_Timer();
     QCOMPARE(m_form->focusWidget(), box);

@@ -9,6 +9,8 @@
 #include "shell/form1.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -430,6 +432,49 @@ private Q_SLOTS:
         QCOMPARE(labels.at(1)->buddy(), dialog->txtPassword);
         QCOMPARE(dialog->txtUserName->nextInFocusChain(), dialog->txtPassword);
         QCOMPARE(dialog->cmdOK->geometry(), QRect(px(120), px(1020), px(1140), px(390)));
+    }
+
+    // A paste keeps the first characters that fit into 20, wherever the caret
+    // stands and whatever is selected; the program's own text is kept whole.
+    void pasteIntoLoginBoxes_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<int>("caret");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("after");
+        const QString letters = QStringLiteral("abcdefghijklmnopqrstuvwxyz");
+        QTest::newRow("into an empty box") << QString() << 0 << 0 << letters << letters.left(20);
+        QTest::newRow("fits whole") << QStringLiteral("ab") << 2 << 0 << QStringLiteral("cd") << QStringLiteral("abcd");
+        QTest::newRow("after text") << QStringLiteral("12345") << 5 << 0 << letters << QStringLiteral("12345") + letters.left(15);
+        QTest::newRow("in the middle") << QStringLiteral("1234") << 2 << 0 << letters
+                                       << QStringLiteral("12") + letters.left(16) + QStringLiteral("34");
+        QTest::newRow("over a selection") << QStringLiteral("123456") << 1 << 4 << letters
+                                          << QStringLiteral("1") + letters.left(18) + QStringLiteral("6");
+        QTest::newRow("into a full box") << letters.left(20) << 20 << 0 << QStringLiteral("x") << letters.left(20);
+        QTest::newRow("Chinese") << QString() << 0 << 0 << QString(30, u'张') << QString(20, u'张');
+        QTest::newRow("onto a longer saved text") << letters.left(25) << 25 << 0 << QStringLiteral("x")
+                                                  << letters.left(25);
+        QTest::newRow("over part of a longer saved text") << letters.left(25) << 0 << 10 << QStringLiteral("0123456789AB")
+                                                          << QStringLiteral("0123456789") + letters.mid(10, 15);
+    }
+    void pasteIntoLoginBoxes()
+    {
+        QFETCH(QString, before);
+        QFETCH(int, caret);
+        QFETCH(int, selected);
+        QFETCH(QString, pasted);
+        frmLogin dialog;
+        dialog.setAccount(before, before);
+        for (QLineEdit *box : {dialog.txtUserName, dialog.txtPassword}) {
+            QCOMPARE(box->text(), before);
+            box->setSelection(caret, selected);
+            if (selected == 0)
+                box->setCursorPosition(caret);
+            QGuiApplication::clipboard()->setText(pasted);
+            box->paste();
+            QTEST(box->text(), "after");
+        }
     }
 
     void loginDialogKeys()

@@ -67,6 +67,11 @@ private Q_SLOTS:
         catcher(*form)->finishLoad(QStringLiteral("advert"));
         QVERIFY(form->Timer4->isActive());
         QCOMPARE(form->Timer4->interval(), 500);
+        // A second page completing meanwhile does not put the blanking off.
+        QTest::qWait(200);
+        const int remaining = form->Timer4->remainingTime();
+        catcher(*form)->finishLoad(QStringLiteral("second advert"));
+        QVERIFY(form->Timer4->remainingTime() <= remaining);
         form->Timer4_Timer();
         QVERIFY(!form->Timer4->isActive());
         QCOMPARE(catcher(*form)->lastNavigation(), kBlank);
