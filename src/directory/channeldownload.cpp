@@ -2,13 +2,13 @@
 
 #include "account/fetch.h"
 #include "account/login.h"
+#include "directory/channeldirectory.h"
 #include "directory/channellist.h"
 #include "platform/atomicfile.h"
 #include "platform/codepage936.h"
-#include "platform/listbox.h"
+#include "platform/multilinetextbox.h"
 #include "webview/webview.h"
 
-#include "platform/multilinetextbox.h"
 #include <QGuiApplication>
 #include <QPushButton>
 
@@ -19,9 +19,9 @@ constexpr int kMinimumAccepted = 3;
 
 } // namespace
 
-void storeDownloadedList(const QString &text, ListBox &list, ChannelTables &tables, const QString &listFile)
+void storeDownloadedList(const QString &text, ChannelDirectory &directory, const QString &listFile)
 {
-    showDirectory(parseDownloadedList(text), list, tables);
+    directory.setEntries(parseDownloadedList(text));
     writeFileAtomically(listFile, cp936::fromUnicode(text + QStringLiteral("\r\n")));
 }
 
@@ -66,9 +66,11 @@ void ChannelDownload::run()
 
 void ChannelDownload::refresh()
 {
-    const QStringList previousRows = m.list->items();
-    const ChannelTables previousTables = *m.tables;
-    m.list->Clear();
+    ChannelDirectory &directory = *m.directory;
+    const QList<int> previousRows = directory.rows();
+    const ChannelDirectory::RowText previousText = directory.shown();
+    directory.setRows({}, previousText);
+    const quint64 cleared = directory.rowChanges();
     m.holder->setText(QString());
 
     const QString name = m.accountName ? m.accountName() : QString();
@@ -89,14 +91,13 @@ void ChannelDownload::refresh()
     }
 
     if (!accepted.isEmpty()) {
-        storeDownloadedList(accepted, *m.list, *m.tables, m.listFile);
+        storeDownloadedList(accepted, directory, m.listFile);
         return;
     }
-    // Nothing accepted: the directory stays as it was, unless a quick-select
-    // rebuild during the fetch has already put new rows in step with new
-    // working tables.
-    if (m.tables->Url == previousTables.Url && m.tables->Line == previousTables.Line)
-        m.list->setItems(previousRows);
+    // Nothing accepted: the rows come back as they were, unless a quick-select
+    // rebuild during the fetch has shown rows of its own.
+    if (directory.rowChanges() == cleared)
+        directory.setRows(previousRows, previousText);
 }
 
 // The busy cursor is the application's override cursor, so that it shows over

@@ -1,21 +1,21 @@
 #pragma once
 
 #include "account/endpoints.h"
-#include "quickselect/channeltables.h"
 
 #include <QObject>
 #include <QString>
 
 #include <functional>
 
-class ListBox;
+class ChannelDirectory;
 class MultiLineTextBox;
 class QPushButton;
 class WebView;
 
-// Lists an accepted list text, replaces the directory's tables with its
-// entries and writes it, followed by CR LF, to the list file.
-void storeDownloadedList(const QString &text, ListBox &list, ChannelTables &tables, const QString &listFile);
+// Replaces the directory's entries with those of an accepted list text, whose
+// rows then show them all, and writes the text, followed by CR LF, to the
+// list file.
+void storeDownloadedList(const QString &text, ChannelDirectory &directory, const QString &listFile);
 
 // One directory's refresh from the service: service host 2 first, then
 // service host 1; the accepted text is listed, tabled and written to the list
@@ -31,8 +31,7 @@ public:
     struct Context
     {
         Kind kind = Kind::Tv;
-        ListBox *list = nullptr;
-        ChannelTables *tables = nullptr;
+        ChannelDirectory *directory = nullptr;
         MultiLineTextBox *holder = nullptr; // Text2: the last accepted list text
         QPushButton *button = nullptr;
         QString listFile;

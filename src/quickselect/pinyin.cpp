@@ -67,14 +67,19 @@ QString PinyinInitials(const QString &name)
 {
     QString result;
     result.reserve(name.size());
-    for (QChar ch : name) {
+    appendPinyinInitials(name, result);
+    return result;
+}
+
+void appendPinyinInitials(QStringView name, QString &to)
+{
+    for (const QChar ch : name) {
         if (ch >= u'0' && ch <= u'9') {
-            result.append(ch);
+            to.append(ch);
             continue;
         }
         const QChar initial = initialOf(ch);
         if (!initial.isNull())
-            result.append(initial);
+            to.append(initial);
     }
-    return result;
 }

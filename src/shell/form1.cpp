@@ -4,10 +4,10 @@
 #include "account/credentialsfile.h"
 #include "account/frmlogin.h"
 #include "account/login.h"
-#include "directory/announcements.h"
+#include "directory/announcementmenu.h"
+#include "directory/channeldirectory.h"
 #include "directory/channeldownload.h"
 #include "directory/channellist.h"
-#include "directory/playback.h"
 #include "directory/startupschedule.h"
 #include "platform/artwork.h"
 #include "platform/imagebox.h"
@@ -15,8 +15,6 @@
 #include "platform/multilinetextbox.h"
 #include "platform/skinlibrary.h"
 #include "platform/twips.h"
-#include "player/playersettings.h"
-#include "player/playerview.h"
 #include "quickselect/quickselect.h"
 
 #include <QAction>
@@ -75,20 +73,18 @@ QTimer *makeTimer(QObject *parent, const char *name, int interval)
 
 } // namespace
 
-Form1::Form1(const AppPaths &paths, const ServiceHosts &hosts, WebViewFactory makeWebView,
-             WebViewFactory makePlayerView, QWidget *parent)
+Form1::Form1(const AppPaths &paths, const ServiceHosts &hosts, const WebViewFactory &makeWebView,
+             const WebViewFactory &makePlayerView, QWidget *parent)
     : QMainWindow(parent)
     , m_paths(paths)
     , m_hosts(hosts)
+    , m_tv(new ChannelDirectory(this))
+    , m_radio(new ChannelDirectory(this))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromUtf8(DesignCaption));
     setWindowIcon(artwork::gemIcon(artwork::PinkGem));
-    if (!makePlayerView) {
-        const QString volumeFile = dataFile(QLatin1String(playersettings::FileName));
-        makePlayerView = makeWebView ? makeWebView : playerViewFactory({}, volumeFile);
-    }
-    createControls(makeWebView ? makeWebView : engineWebViewFactory(), makePlayerView);
+    createControls(makeWebView, makePlayerView ? makePlayerView : makeWebView);
     createMenu();
     createSubsystems();
     connectHandlers();
@@ -110,8 +106,6 @@ void Form1::createControls(const WebViewFactory &makeWebView, const WebViewFacto
     setCentralWidget(m_client);
 
     Timer4 = makeTimer(this, "Timer4", 500);
-    Timer3 = makeTimer(this, "Timer3", 9000);
-    Timer2 = makeTimer(this, "Timer2", 1000);
     Text3 = hiddenTextBox(m_client, "Text3", 2280, 240, 975, 375);
     Timer1 = makeTimer(this, "Timer1", 500);
     Text1 = hiddenTextBox(m_client, "Text1", 240, 7320, 1455, 375);
@@ -125,6 +119,7 @@ void Form1::createControls(const WebViewFactory &makeWebView, const WebViewFacto
 
     List2 = new ListBox(m_client);
     List2->setObjectName(QStringLiteral("List2"));
+    List2->setModel(m_tv);
     List2->setStyleSheet(QStringLiteral("QListView { background-color: #000000; color: #FFFFFF; }"));
 
     WebBrowser2 = makeWebView(m_client);
@@ -134,6 +129,7 @@ void Form1::createControls(const WebViewFactory &makeWebView, const WebViewFacto
 
     List1 = new ListBox(m_client);
     List1->setObjectName(QStringLiteral("List1"));
+    List1->setModel(m_radio);
     List1->setStyleSheet(QStringLiteral("QListView { background-color: #FFFFFF; color: #000000; }"));
 
     Command3 = new QPushButton(QStringLiteral("更新网络电台节目表"), m_client);
@@ -204,9 +200,9 @@ void Form1::createMenu()
 
 void Form1::createSubsystems()
 {
-    m_quickSelect = new QuickSelect({Text5, List1, List2, Timer2, Timer3, qugg, WebBrowser1, &Tv, &Radio,
-                                     [this] { return int(ListMode); }},
-                                    this);
+    m_quickSelect = new QuickSelect(*Text5, *m_tv, *m_radio, this);
+    Timer2 = m_quickSelect->findChild<QTimer *>(QStringLiteral("Timer2"));
+    Timer3 = m_quickSelect->findChild<QTimer *>(QStringLiteral("Timer3"));
 
     const Endpoints endpoints(m_hosts);
     LoginContext login;
@@ -217,14 +213,13 @@ void Form1::createSubsystems()
     login.runLayout = [this] { Form_Resize(); };
     login.WebBrowser1 = WebBrowser1;
     login.WebBrowser2 = WebBrowser2;
-    login.Timer2 = Timer2;
+    login.Timer2 = m_quickSelect->findChild<QTimer *>(QStringLiteral("Timer2"));
     login.endpoints = endpoints;
     m_account = new Login(login, this);
 
     ChannelDownload::Context tv;
     tv.kind = ChannelDownload::Kind::Tv;
-    tv.list = List2;
-    tv.tables = &Tv;
+    tv.directory = m_tv;
     tv.holder = Text2;
     tv.button = Command2;
     tv.listFile = dataFile(QString::fromLatin1(TvListFileName));
@@ -236,8 +231,7 @@ void Form1::createSubsystems()
 
     ChannelDownload::Context radio = tv;
     radio.kind = ChannelDownload::Kind::Radio;
-    radio.list = List1;
-    radio.tables = &Radio;
+    radio.directory = m_radio;
     radio.button = Command3;
     radio.listFile = dataFile(QString::fromLatin1(RadioListFileName));
     radio.loginStatus = nullptr;
@@ -266,10 +260,12 @@ void Form1::connectHandlers()
     connect(List1, &ListBox::Click, this, &Form1::List1_Click);
     connect(List2, &ListBox::Click, this, &Form1::List2_Click);
     connectTrayOnTopAndPopups();
-    connect(qugg, &QAction::triggered, m_quickSelect, &QuickSelect::qugg_Click);
-    connect(Text5, &QLineEdit::textChanged, m_quickSelect, &QuickSelect::Text5_Change);
-    connect(Timer2, &QTimer::timeout, m_quickSelect, &QuickSelect::Timer2_Timer);
-    connect(Timer3, &QTimer::timeout, m_quickSelect, &QuickSelect::Timer3_Timer);
+    connect(qugg, &QAction::triggered, m_quickSelect, [this] {
+        const bool on = qugg->text() != QStringLiteral("快速选台√");
+        qugg->setText(on ? QStringLiteral("快速选台√") : QStringLiteral("快速选台"));
+        m_quickSelect->qugg_Click(on);
+    });
+    connect(m_quickSelect, &QuickSelect::play, this, &Form1::play);
 }
 
 frmLogin *Form1::loginDialog()
@@ -301,10 +297,10 @@ void Form1::Form_Load()
     m_skin->SkinH_Attach();
     AppDir = QDir::toNativeSeparators(QDir(m_paths.programDir).absolutePath()) + QDir::separator();
     attachSkinFile();
-    loadDirectory(dataFile(QString::fromLatin1(TvListFileName)), *List2, Tv);
-    loadDirectory(dataFile(QString::fromLatin1(RadioListFileName)), *List1, Radio);
+    loadDirectory(dataFile(QString::fromLatin1(TvListFileName)), *m_tv);
+    loadDirectory(dataFile(QString::fromLatin1(RadioListFileName)), *m_radio);
     loadSavedCredentials();
-    ListMode = 1;
+    setListMode(1);
     ResumeUrl = kBlank;
     WebBrowser1->setSilent(true);
     WebBrowser2->setSilent(true);
@@ -368,27 +364,49 @@ void Form1::applyLayout(const LayoutState &state)
     Command3->setVisible(state.Command3Visible);
 }
 
+void Form1::setListMode(qint16 mode)
+{
+    ListMode = mode;
+    m_quickSelect->setViewMode(ViewMode(mode));
+}
+
 void Form1::jiemu_Click()
 {
-    ListMode = 1;
+    setListMode(1);
     Form_Resize();
 }
 
 void Form1::jiemian_Click()
 {
-    ListMode = 2;
+    setListMode(2);
     Form_Resize();
 }
 
 void Form1::Image1_Click()
 {
-    ListMode = ListMode != 0 ? 0 : 1;
+    setListMode(ListMode != 0 ? 0 : 1);
     Form_Resize();
 }
 
-void Form1::List1_Click() { playSelectedRow(*List1, Radio.Url, *WebBrowser1); }
+// An empty URL (no row selected, or an entry without one) plays nothing.
+void Form1::play(const QString &url)
+{
+    if (!url.isEmpty())
+        WebBrowser1->Navigate(url);
+}
 
-void Form1::List2_Click() { playSelectedRow(*List2, Tv.Url, *WebBrowser1); }
+void Form1::List1_Click() { play(m_radio->urlAt(List1->ListIndex())); }
+
+void Form1::List2_Click() { play(m_tv->urlAt(List2->ListIndex())); }
+
+QStringList Form1::TvUrl() const { return m_tv->Url(); }
+QStringList Form1::TvLine() const { return m_tv->Line(); }
+QStringList Form1::TvUrlAll() const { return m_tv->UrlAll(); }
+QStringList Form1::TvLineAll() const { return m_tv->LineAll(); }
+QStringList Form1::RadioUrl() const { return m_radio->Url(); }
+QStringList Form1::RadioLine() const { return m_radio->Line(); }
+QStringList Form1::RadioUrlAll() const { return m_radio->UrlAll(); }
+QStringList Form1::RadioLineAll() const { return m_radio->LineAll(); }
 
 void Form1::Command2_Click() { m_tvDownload->run(); }
 
@@ -406,7 +424,7 @@ void Form1::showEvent(QShowEvent *event)
     if (const QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - frameGeometry().center() + pos());
     Timer1->start();
-    Timer3->start();
+    m_quickSelect->startIdleTimer();
 }
 
 void Form1::resizeEvent(QResizeEvent *event)

@@ -3,9 +3,9 @@
 #include "account/frmlogin.h"
 #include "account/servicehosts.h"
 #include "platform/datafolder.h"
-#include "quickselect/channeltables.h"
 #include "shell/layoutgeometry.h"
 #include "shell/tray.h"
+#include "shell/trayrecord.h"
 #include "webview/webview.h"
 
 #include <QMainWindow>
@@ -13,6 +13,7 @@
 
 #include <memory>
 
+class ChannelDirectory;
 class ChannelDownload;
 class AnnouncementMenu;
 class ImageBox;
@@ -37,33 +38,33 @@ public:
 
     // paths: the folder of the program (skin library) and the one its files
     // are kept in (a single folder in the portable use).
-    // makeWebView: how the three browser views are made (the engine's by default).
-    // makePlayerView: how the player view WebBrowser1 is made instead; by default
-    // the page-and-stream player, or makeWebView's view when only that is given.
-    Form1(const AppPaths &paths, const ServiceHosts &hosts, WebViewFactory makeWebView = {},
-          WebViewFactory makePlayerView = {}, QWidget *parent = nullptr);
+    // makeWebView: how the three browser views are made.
+    // makePlayerView: how the player view WebBrowser1 is made instead (the
+    // program's plays pages and streams); makeWebView's view when not given.
+    Form1(const AppPaths &paths, const ServiceHosts &hosts, const WebViewFactory &makeWebView,
+          const WebViewFactory &makePlayerView = {}, QWidget *parent = nullptr);
     ~Form1() override;
 
     // State.
     QString AppDir;
     qint16 ListMode = 0;
-    ChannelTables Tv;
     qint16 OnTop = 0;
-    ChannelTables Radio;
     QStringList NoticeFields;
     QString SavedUser;
     QString SavedPassword;
     QString ResumeUrl;
     TrayIconRecord TrayIconData;
 
-    const QStringList &TvUrl() const { return Tv.Url; }
-    const QStringList &TvLine() const { return Tv.Line; }
-    const QStringList &TvUrlAll() const { return Tv.UrlAll; }
-    const QStringList &TvLineAll() const { return Tv.LineAll; }
-    const QStringList &RadioUrl() const { return Radio.Url; }
-    const QStringList &RadioLine() const { return Radio.Line; }
-    const QStringList &RadioUrlAll() const { return Radio.UrlAll; }
-    const QStringList &RadioLineAll() const { return Radio.LineAll; }
+    // The directory tables: working URL and entry line per row of the list
+    // box, master URL and entry line per entry.
+    QStringList TvUrl() const;
+    QStringList TvLine() const;
+    QStringList TvUrlAll() const;
+    QStringList TvLineAll() const;
+    QStringList RadioUrl() const;
+    QStringList RadioLine() const;
+    QStringList RadioUrlAll() const;
+    QStringList RadioLineAll() const;
 
     // Controls, in creation order.
     QTimer *Timer4;
@@ -158,8 +159,13 @@ private:
     bool m_trayResumePending = false;
     bool m_catcherBlanking = false;
 
+    void play(const QString &url);
+    void setListMode(qint16 mode);
+
     AppPaths m_paths;
     ServiceHosts m_hosts;
+    ChannelDirectory *m_tv;
+    ChannelDirectory *m_radio;
     QWidget *m_client;
     std::unique_ptr<SkinLibrary> m_skin;
     QPointer<frmLogin> m_loginDialog;

@@ -1,4 +1,4 @@
-#include "directory/announcements.h"
+#include "directory/announcementmenu.h"
 #include "recordingwebview.h"
 #include "shell/form1.h"
 

@@ -1,4 +1,4 @@
-#include "directory/announcements.h"
+#include "directory/announcementmenu.h"
 #include "directory/startupschedule.h"
 #include "pageserver.h"
 #include "webview/enginewebview.h"

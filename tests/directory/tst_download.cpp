@@ -2,6 +2,7 @@
 #include "directory/startupschedule.h"
 #include "platform/codepage936.h"
 #include "platform/listbox.h"
+#include "listrows.h"
 #include "recordingwebview.h"
 #include "shell/form1.h"
 #include "testhttpserver.h"
@@ -42,13 +43,15 @@ void writeFile(const QString &path, const QString &text)
 RecordingWebView *rec(WebView *view) { return static_cast<RecordingWebView *>(view); }
 
 // Row k, the working URL at k and the working entry line at k describe the same entry.
-void verifyInStep(const ListBox *list, const ChannelTables &tables)
+void verifyInStep(const ListBox *list, const QStringList &lines, const QStringList &urls)
 {
-    QCOMPARE(tables.Url.size(), list->ListCount());
-    QCOMPARE(tables.Line.size(), list->ListCount());
+    QCOMPARE(urls.size(), list->ListCount());
+    QCOMPARE(lines.size(), list->ListCount());
     for (int k = 0; k < list->ListCount(); ++k)
-        QVERIFY2(tables.Line.at(k).startsWith(list->List(k)), qPrintable(list->List(k)));
+        QVERIFY2(lines.at(k).startsWith(list->List(k)), qPrintable(list->List(k)));
 }
+
+void verifyTvInStep(const Form1 &form) { verifyInStep(form.List2, form.TvLine(), form.TvUrl()); }
 
 } // namespace
 
@@ -83,13 +86,13 @@ private Q_SLOTS:
         form->Command2->click();
         QCOMPARE(host2->requests(), QStringList{kTvPath + "?yh="});
         QCOMPARE(host1->requestCount(), 0);
-        QCOMPARE(form->List2->items(), (QStringList{"0000.湖南卫视", "0001.浙江卫视", "0002.CCTV-1"}));
+        QCOMPARE(listRows(form->List2), (QStringList{"0000.湖南卫视", "0001.浙江卫视", "0002.CCTV-1"}));
         QCOMPARE(form->TvUrl(), (QStringList{"http://tv/1", "http://tv/2", "http://tv/3"}));
         QCOMPARE(form->TvUrlAll(), form->TvUrl());
         QCOMPARE(form->TvLineAll().at(2), QStringLiteral("0002.CCTV-1") + QString(12, u' ') + "CCTV1");
         QCOMPARE(form->Text2->Text(), kTvText);
         QCOMPARE(readFile(file("dianshibiao.ini")), cp936::fromUnicode(kTvText + "\r\n"));
-        verifyInStep(form->List2, form->Tv);
+        verifyTvInStep(*form);
     }
 
     void host1IsAskedWhenHost2LacksTheMarker()
@@ -110,13 +113,14 @@ private Q_SLOTS:
         writeFile(file("dianshibiao.ini"), old);
         host2->setAnswer(kTvPath, TestHttpAnswer::gbk(QStringLiteral("no list here")));
         auto form = makeForm();
-        const QStringList rows = form->List2->items();
-        const ChannelTables tables = form->Tv;
+        const QStringList rows = listRows(form->List2);
+        const QStringList urls = form->TvUrlAll();
+        const QStringList lines = form->TvLine();
         form->Command2->click();
         QCOMPARE(host1->requestCount(), 1); // asked, answered 404
-        QCOMPARE(form->List2->items(), rows);
-        QCOMPARE(form->TvUrlAll(), tables.UrlAll);
-        QCOMPARE(form->TvLine(), tables.Line);
+        QCOMPARE(listRows(form->List2), rows);
+        QCOMPARE(form->TvUrlAll(), urls);
+        QCOMPARE(form->TvLine(), lines);
         QCOMPARE(readFile(file("dianshibiao.ini")), cp936::fromUnicode(old));
         QVERIFY(form->Command2->isEnabled());
     }
@@ -141,7 +145,7 @@ private Q_SLOTS:
         auto form = makeForm();
         form->Command2->click();
         QTEST(form->TvUrl(), "urls");
-        verifyInStep(form->List2, form->Tv);
+        verifyTvInStep(*form);
         QCOMPARE(readFile(file("dianshibiao.ini")), cp936::fromUnicode(reply + "\r\n"));
     }
 
@@ -186,9 +190,9 @@ private Q_SLOTS:
         form->Command2->click();
         // The complete new directory; the filter waits for the next change of the box.
         QCOMPARE(form->List2->ListCount(), 3);
-        verifyInStep(form->List2, form->Tv);
+        verifyTvInStep(*form);
         form->Text5->setText(QStringLiteral("ZJWS"));
-        QCOMPARE(form->List2->items(), QStringList{QStringLiteral("0001.浙江卫视") + QString(12, u' ') + "ZJWS"});
+        QCOMPARE(listRows(form->List2), QStringList{QStringLiteral("0001.浙江卫视") + QString(12, u' ') + "ZJWS"});
     }
 
     void shorterListLeavesNothingBehind()
@@ -227,8 +231,8 @@ private Q_SLOTS:
         QCOMPARE(form->Text2->Text(), kTvText); // the last accepted text
         QVERIFY(form->Command2->isEnabled());
         QVERIFY(QGuiApplication::overrideCursor() == nullptr);
-        verifyInStep(form->List1, form->Radio);
-        verifyInStep(form->List2, form->Tv);
+        verifyInStep(form->List1, form->RadioLine(), form->RadioUrl());
+        verifyTvInStep(*form);
     }
 
     void filterDuringFailedRefreshKeepsRowsAndTablesInStep_data()
@@ -249,7 +253,7 @@ private Q_SLOTS:
         QTimer::singleShot(50, form.get(), [&] { form->Text5->setText(typed); });
         form->Command2->click();
         QTEST(int(form->List2->ListCount()), "rows");
-        verifyInStep(form->List2, form->Tv);
+        verifyTvInStep(*form);
         QCOMPARE(form->TvUrlAll().size(), 3);
     }
 
@@ -365,7 +369,7 @@ private Q_SLOTS:
         auto form = makeForm();
         form->Command2->click();
         QTEST(int(form->TvUrlAll().size()), "entries");
-        verifyInStep(form->List2, form->Tv);
+        verifyTvInStep(*form);
     }
 };
 

@@ -1,7 +1,9 @@
+#include "directory/channeldirectory.h"
 #include "platform/codepage936.h"
 #include "platform/listbox.h"
 #include "quickselect/quickselect.h"
 #include "shell/form1.h"
+#include "support/listrows.h"
 #include "support/recordingwebview.h"
 
 #include <QAction>
@@ -46,18 +48,39 @@ QList<int> entryNumbers(const ListBox *list)
     return numbers;
 }
 
-// Row r, working entry line r and working URL r describe the same entry.
-bool inStep(const ListBox *list, const ChannelTables &tables, QString (*url)(int))
+// Row r shows working entry line r, and working URL r belongs to the same entry.
+bool inStep(const ListBox *list, const QStringList &lines, const QStringList &urls, QString (*url)(int))
 {
-    if (tables.Line.size() != list->ListCount() || tables.Url.size() != list->ListCount())
+    if (lines.size() != list->ListCount() || urls.size() != list->ListCount())
         return false;
     const QList<int> numbers = entryNumbers(list);
     for (int r = 0; r < numbers.size(); ++r) {
-        if (tables.Line.at(r) != list->List(r) || tables.Url.at(r) != url(numbers[r]))
+        if (lines.at(r) != list->List(r) || urls.at(r) != url(numbers[r]))
             return false;
     }
     return true;
 }
+
+// Quick select over a TV directory of its own, without a main window.
+struct Rig
+{
+    QWidget window;
+    QLineEdit *box = new QLineEdit(&window);
+    ListBox *list = new ListBox(&window);
+    ChannelDirectory tv;
+    ChannelDirectory radio;
+    QuickSelect quickSelect{*box, tv, radio};
+    QStringList played;
+
+    explicit Rig(ChannelEntries entries)
+    {
+        tv.setEntries(std::move(entries));
+        list->setModel(&tv);
+        list->resize(200, 300);
+        QObject::connect(&quickSelect, &QuickSelect::play, &window, [this](const QString &url) { played.append(url); });
+        window.show();
+    }
+};
 
 int stackPosition(const QWidget *w)
 {
@@ -180,8 +203,8 @@ void tst_QuickSelect::filtering()
     const bool tv = mode == 1;
     ListBox *list = tv ? m_form->List2 : m_form->List1;
     ListBox *other = tv ? m_form->List1 : m_form->List2;
-    const QStringList otherRows = other->items();
-    const QStringList otherUrls = tv ? m_form->Radio.Url : m_form->Tv.Url;
+    const QStringList otherRows = listRows(other);
+    const QStringList otherUrls = tv ? m_form->RadioUrl() : m_form->TvUrl();
 
     // What the last change plays; earlier changes may have played single matches.
     type(typed.chopped(1));
@@ -190,11 +213,12 @@ void tst_QuickSelect::filtering()
 
     QCOMPARE(m_form->Text5->text(), typed);
     QCOMPARE(entryNumbers(list), rows);
-    QVERIFY(inStep(list, tv ? m_form->Tv : m_form->Radio, tv ? tvUrl : radioUrl));
+    QVERIFY(inStep(list, tv ? m_form->TvLine() : m_form->RadioLine(), tv ? m_form->TvUrl() : m_form->RadioUrl(),
+                   tv ? tvUrl : radioUrl));
     QCOMPARE(player()->navigations, played);
     // The other directory is not touched.
-    QCOMPARE(other->items(), otherRows);
-    QCOMPARE(tv ? m_form->Radio.Url : m_form->Tv.Url, otherUrls);
+    QCOMPARE(listRows(other), otherRows);
+    QCOMPARE(tv ? m_form->RadioUrl() : m_form->TvUrl(), otherUrls);
 }
 
 void tst_QuickSelect::enterAndSpace_data()
@@ -225,7 +249,7 @@ void tst_QuickSelect::enterAndSpace()
     QFETCH(QString, played);
     setView(mode);
     type(typed);
-    const QStringList rowsBefore = (mode == 1 ? m_form->List2 : m_form->List1)->items();
+    const QStringList rowsBefore = listRows(mode == 1 ? m_form->List2 : m_form->List1);
     player()->navigations.clear();
 
     QTest::keyClick(m_form->Text5, Qt::Key(key));
@@ -233,10 +257,10 @@ void tst_QuickSelect::enterAndSpace()
     QCOMPARE(player()->navigations, played.isEmpty() ? QStringList() : QStringList{played});
     if (key == Qt::Key_Space && typed.isEmpty()) {
         // The Space made a blank key: the whole directory came back as entry lines.
-        QCOMPARE(m_form->List2->items(), m_form->Tv.LineAll);
-        QVERIFY(inStep(m_form->List2, m_form->Tv, tvUrl));
+        QCOMPARE(listRows(m_form->List2), m_form->TvLineAll());
+        QVERIFY(inStep(m_form->List2, m_form->TvLine(), m_form->TvUrl(), tvUrl));
     } else if (key == Qt::Key_Space) {
-        QCOMPARE((mode == 1 ? m_form->List2 : m_form->List1)->items(), rowsBefore);
+        QCOMPARE(listRows(mode == 1 ? m_form->List2 : m_form->List1), rowsBefore);
     }
 }
 
@@ -265,17 +289,17 @@ void tst_QuickSelect::idleClearing()
     // The full list is back, as entry lines with their initials.
     QCOMPARE(entryNumbers(m_form->List2).size(), kTvNames.size());
     QCOMPARE(m_form->List2->List(0), QStringLiteral("0000.湖南卫视            HNWS"));
-    QVERIFY(inStep(m_form->List2, m_form->Tv, tvUrl));
-    QCOMPARE(m_form->Tv.Url, m_form->Tv.UrlAll);
+    QVERIFY(inStep(m_form->List2, m_form->TvLine(), m_form->TvUrl(), tvUrl));
+    QCOMPARE(m_form->TvUrl(), m_form->TvUrlAll());
 }
 
 // Emptying an empty box is no change: the start-up rows stay.
 void tst_QuickSelect::idleClearingOfAnEmptyBox()
 {
-    const QStringList startRows = m_form->List2->items();
+    const QStringList startRows = listRows(m_form->List2);
     QCOMPARE(startRows.first(), QStringLiteral("0000.湖南卫视"));
     quickSelect()->Timer3_Timer();
-    QCOMPARE(m_form->List2->items(), startRows);
+    QCOMPARE(listRows(m_form->List2), startRows);
     QVERIFY(!m_form->Timer3->isActive());
 }
 
@@ -352,14 +376,14 @@ void tst_QuickSelect::rowsAndTablesInStep()
                                QStringLiteral("S"),   QStringLiteral("")};
     for (const QString &text : steps) {
         m_form->Text5->setText(text);
-        QVERIFY2(inStep(list, m_form->Tv, tvUrl), qPrintable(text));
+        QVERIFY2(inStep(list, m_form->TvLine(), m_form->TvUrl(), tvUrl), qPrintable(text));
         for (int r = list->ListCount() - 1; r >= 0 && r >= list->ListCount() - 2; --r) {
             player()->navigations.clear();
             const QRect rect = list->visualRect(list->model()->index(r, 0));
             QVERIFY(rect.isValid());
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
             QCOMPARE(list->ListIndex(), r);
-            QCOMPARE(player()->navigations, QStringList{m_form->Tv.Url.at(r)});
+            QCOMPARE(player()->navigations, QStringList{m_form->TvUrl().at(r)});
         }
     }
 }
@@ -368,20 +392,18 @@ void tst_QuickSelect::rowsAndTablesInStep()
 // keeps its row, plays nothing, and later matches still show.
 void tst_QuickSelect::emptyUrlHidesNothing()
 {
-    m_form->Tv.UrlAll[5].clear();
-    m_form->Tv.Url[5].clear();
-    type(QStringLiteral("ws"));
-    QCOMPARE(entryNumbers(m_form->List2), (QList<int>{0, 3, 5, 7}));
-    QCOMPARE(m_form->Tv.Url, (QStringList{tvUrl(0), tvUrl(3), QString(), tvUrl(7)}));
-    QCOMPARE(m_form->Tv.Line.size(), 4);
+    ChannelEntries entries;
+    for (int n = 0; n < kTvNames.size(); ++n)
+        entries.append(kTvNames[n], n == 5 ? QString() : tvUrl(n));
+    Rig rig(std::move(entries));
+    rig.box->setText(QStringLiteral("ws"));
+    QCOMPARE(entryNumbers(rig.list), (QList<int>{0, 3, 5, 7}));
+    QCOMPARE(rig.tv.Url(), (QStringList{tvUrl(0), tvUrl(3), QString(), tvUrl(7)}));
 
-    m_form->Text5->clear();
-    player()->navigations.clear();
-    type(QStringLiteral("dfws"));
-    QCOMPARE(entryNumbers(m_form->List2), QList<int>{5});
-    QVERIFY(player()->navigations.isEmpty());
-    QTest::keyClick(m_form->Text5, Qt::Key_Return);
-    QVERIFY(player()->navigations.isEmpty());
+    rig.box->setText(QStringLiteral("dfws"));
+    QCOMPARE(entryNumbers(rig.list), QList<int>{5});
+    QTest::keyClick(rig.box, Qt::Key_Return);
+    QVERIFY(rig.played.isEmpty());
 }
 
 // A directory far longer than the list box lays out in one pass: the rows
@@ -389,34 +411,30 @@ void tst_QuickSelect::emptyUrlHidesNothing()
 void tst_QuickSelect::longDirectory()
 {
     const int count = 30000;
-    ChannelTables &tv = m_form->Tv;
-    tv.UrlAll.clear();
-    tv.LineAll.clear();
-    for (int n = 0; n < count; ++n) {
-        tv.LineAll.append(QStringLiteral("%1.频道%2            PD").arg(n, 4, 10, QLatin1Char('0')).arg(n));
-        tv.UrlAll.append(tvUrl(n));
-    }
-    ListBox *list = m_form->List2;
+    ChannelEntries entries;
+    for (int n = 0; n < count; ++n)
+        entries.append(QStringLiteral("频道%1").arg(n), tvUrl(n));
+    Rig rig(std::move(entries));
+    ListBox *list = rig.list;
+    QObject::connect(list, &ListBox::Click, &rig.window, [&rig] { rig.played.append(rig.tv.urlAt(rig.list->ListIndex())); });
 
-    type(QStringLiteral("pd"));
+    rig.box->setText(QStringLiteral("pd"));
     QCOMPARE(list->ListCount(), count);
-    QVERIFY(inStep(list, tv, tvUrl));
+    QVERIFY(inStep(list, rig.tv.Line(), rig.tv.Url(), tvUrl));
 
-    type(QStringLiteral("pd "));
-    m_form->Text5->setText(QStringLiteral("9"));
+    rig.box->setText(QStringLiteral("9"));
     QVERIFY(list->ListCount() > 10000);
-    QVERIFY(inStep(list, tv, tvUrl));
+    QVERIFY(inStep(list, rig.tv.Line(), rig.tv.Url(), tvUrl));
     const int last = list->ListCount() - 1;
-    QCOMPARE(list->List(last), tv.LineAll.at(count - 1));
+    QCOMPARE(list->List(last), rig.tv.LineAll().at(count - 1));
     const auto lastRowShown = [&] {
         list->scrollToBottom();
         return list->visualRect(list->model()->index(last, 0)).intersects(list->viewport()->rect());
     };
     QTRY_VERIFY(lastRowShown());
-    player()->navigations.clear();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualRect(list->model()->index(last, 0)).center());
-    QCOMPARE(player()->navigations, QStringList{tvUrl(count - 1)});
+    rig.played.clear();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(last, 0)).center());
+    QCOMPARE(rig.played, QStringList{tvUrl(count - 1)});
 }
 
 QTEST_MAIN(tst_QuickSelect)

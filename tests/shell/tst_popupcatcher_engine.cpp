@@ -1,5 +1,6 @@
 #include "pageserver.h"
 #include "shell/form1.h"
+#include "webview/enginewebview.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -37,7 +38,7 @@ private Q_SLOTS:
         server.pages["/popup"] = "<html><body>popup page</body></html>";
 
         QTemporaryDir dir;
-        Form1 form(dir.path(), kHosts);
+        Form1 form(dir.path(), kHosts, engineWebViewFactory());
         form.show();
         form.Timer1->stop();
         QVERIFY(QTest::qWaitForWindowExposed(&form));

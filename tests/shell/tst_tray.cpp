@@ -235,6 +235,27 @@ private Q_SLOTS:
         QTEST(seen, "messages");
     }
 
+    // What the toolkit reports and what it stands for. A double click comes
+    // as Trigger, then DoubleClick: two left-button releases.
+    void mouseMessages_data()
+    {
+        QTest::addColumn<int>("reason");
+        QTest::addColumn<int>("message");
+        QTest::addColumn<bool>("restores");
+        QTest::newRow("left click") << int(QSystemTrayIcon::Trigger) << 514 << true;
+        QTest::newRow("second release of a double click") << int(QSystemTrayIcon::DoubleClick) << 514 << true;
+        QTest::newRow("right click") << int(QSystemTrayIcon::Context) << 517 << true;
+        QTest::newRow("middle click") << int(QSystemTrayIcon::MiddleClick) << 520 << false;
+        QTest::newRow("unknown") << int(QSystemTrayIcon::Unknown) << 0 << false;
+    }
+    void mouseMessages()
+    {
+        QFETCH(int, reason);
+        QFETCH(int, message);
+        QCOMPARE(trayMouseMessage(QSystemTrayIcon::ActivationReason(reason)), message);
+        QTEST(restoresFromTray(message), "restores");
+    }
+
     // ---- The main window going to the tray and back ----
 
     void tvViewStopsAndResumesTheChannel_data()
