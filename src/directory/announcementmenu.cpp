@@ -1,26 +1,17 @@
 #include "announcementmenu.h"
 
-AnnouncementMenu::AnnouncementMenu(QAction *const (&n)[announcements::MenuItemCount], WebView *WebBrowser1,
-                                   WebView *WebBrowser2, QStringList &NoticeFields, QObject *parent)
+AnnouncementMenu::AnnouncementMenu(QAction *const (&n)[announcements::MenuItemCount], QObject *parent)
     : QObject(parent)
-    , m_main(WebBrowser1)
-    , m_notice(WebBrowser2)
-    , m_fields(NoticeFields)
 {
     for (int i = 0; i < announcements::MenuItemCount; ++i) {
         m_items[i] = n[i];
         if (n[i])
             connect(n[i], &QAction::triggered, this, [this, i] { n_Click(i + 1); });
     }
-    if (WebBrowser2)
-        connect(WebBrowser2, &WebView::DownloadComplete, this, &AnnouncementMenu::WebBrowser2_DownloadComplete);
 }
 
-void AnnouncementMenu::WebBrowser2_DownloadComplete()
+void AnnouncementMenu::WebBrowser2_DownloadComplete(const std::optional<QString> &body)
 {
-    if (!m_notice)
-        return;
-    const std::optional<QString> body = m_notice->BodyText();
     if (!body)
         return;
     const std::optional<QStringList> fields = announcements::noticeFields(*body);
@@ -39,9 +30,8 @@ void AnnouncementMenu::WebBrowser2_DownloadComplete()
 void AnnouncementMenu::n_Click(int k)
 {
     const QString target = link(k);
-    if (target.isEmpty() || !m_main)
-        return;
-    m_main->Navigate(target);
+    if (!target.isEmpty())
+        Q_EMIT openInPlayer(target);
 }
 
 QString AnnouncementMenu::link(int k) const

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "directory/announcements.h"
-#include "webview/webview.h"
 
 #include <QAction>
 #include <QObject>
@@ -10,34 +9,32 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 // The menu items n1 to n6: filled from every page the notice view finishes,
-// each opening in the main view the link announced together with its caption.
-// Connects itself to the notice view's DownloadComplete and the six actions.
+// each opening in the main view the link announced together with its
+// caption. Connects itself to the six actions.
 class AnnouncementMenu : public QObject
 {
     Q_OBJECT
 public:
-    AnnouncementMenu(QAction *const (&n)[announcements::MenuItemCount], WebView *WebBrowser1, WebView *WebBrowser2,
-                     QStringList &NoticeFields, QObject *parent = nullptr);
+    explicit AnnouncementMenu(QAction *const (&n)[announcements::MenuItemCount], QObject *parent = nullptr);
 
-    void WebBrowser2_DownloadComplete();
+    // A load in the notice view ended; body: the page's body text, if any.
+    void WebBrowser2_DownloadComplete(const std::optional<QString> &body);
     // k from 1 to 6; the n1_Click ... n6_Click handlers.
     void n_Click(int k);
-    void n1_Click() { n_Click(1); }
-    void n2_Click() { n_Click(2); }
-    void n3_Click() { n_Click(3); }
-    void n4_Click() { n_Click(4); }
-    void n5_Click() { n_Click(5); }
-    void n6_Click() { n_Click(6); }
 
+    // The fields of the last announcement block (NoticeFields).
+    const QStringList &NoticeFields() const { return m_fields; }
     // The link item k opens; empty while the item has never been filled.
     QString link(int k) const;
+
+Q_SIGNALS:
+    void openInPlayer(const QString &url);
 
 private:
     std::array<QPointer<QAction>, announcements::MenuItemCount> m_items;
     std::array<QString, announcements::MenuItemCount> m_links;
-    QPointer<WebView> m_main;
-    QPointer<WebView> m_notice;
-    QStringList &m_fields;
+    QStringList m_fields;
 };

@@ -34,6 +34,20 @@ QuickSelect::QuickSelect(QLineEdit &Text5, ChannelDirectory &tv, ChannelDirector
     connect(m_idleTimer, &QTimer::timeout, this, &QuickSelect::Timer3_Timer);
 }
 
+QLineEdit *QuickSelect::makeBox(QWidget *parent)
+{
+    auto *box = new QLineEdit(parent);
+    box->setObjectName(QStringLiteral("Text5"));
+    box->setFocusPolicy(Qt::ClickFocus);
+    QFont font(QStringLiteral("宋体"));
+    font.setStyleHint(QFont::Serif);
+    font.setBold(true);
+    font.setPointSize(15);
+    box->setFont(font);
+    box->setStyleSheet(QStringLiteral("QLineEdit { background-color: #000000; color: #FF0000; border: 0; padding: 0; }"));
+    return box;
+}
+
 ChannelDirectory &QuickSelect::current() const { return m_mode == ViewMode::Tv ? m_tv : m_radio; }
 
 void QuickSelect::qugg_Click(bool on)

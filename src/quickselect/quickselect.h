@@ -22,6 +22,8 @@ public:
 
     // Connects itself to the box's text changes and released keys.
     QuickSelect(QLineEdit &Text5, ChannelDirectory &tv, ChannelDirectory &radio, QObject *parent = nullptr);
+    // The box as the window shows it: red bold text on black, no tab stop.
+    static QLineEdit *makeBox(QWidget *parent);
 
     // The view mode decides which directory the box filters and whether
     // Enter and Space play.

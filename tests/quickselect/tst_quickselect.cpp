@@ -2,6 +2,7 @@
 #include "platform/codepage936.h"
 #include "platform/listbox.h"
 #include "quickselect/quickselect.h"
+#include "form1controls.h"
 #include "shell/form1.h"
 #include "support/listrows.h"
 #include "support/recordingwebview.h"
@@ -118,7 +119,7 @@ private Q_SLOTS:
     void longDirectory();
 
 private:
-    RecordingWebView *player() const { return static_cast<RecordingWebView *>(m_form->WebBrowser1); }
+    RecordingWebView *player() const { return static_cast<RecordingWebView *>(controls(*m_form).WebBrowser1); }
     QuickSelect *quickSelect() const { return m_form->findChild<QuickSelect *>(); }
     void setView(int mode);
     void type(const QString &text);
@@ -136,8 +137,8 @@ void tst_QuickSelect::init()
     m_form = std::make_unique<Form1>(m_dir->path(), ServiceHosts{}, recordingWebViewFactory());
     m_form->show();
     QVERIFY(quickSelect());
-    QCOMPARE(m_form->List2->ListCount(), kTvNames.size());
-    QCOMPARE(m_form->List1->ListCount(), kRadioNames.size());
+    QCOMPARE(controls(*m_form).List2->ListCount(), kTvNames.size());
+    QCOMPARE(controls(*m_form).List1->ListCount(), kRadioNames.size());
     player()->navigations.clear();
 }
 
@@ -150,10 +151,10 @@ void tst_QuickSelect::cleanup()
 void tst_QuickSelect::setView(int mode)
 {
     if (mode == 2)
-        m_form->jiemian_Click();
+        controls(*m_form).jiemian->trigger();
     else if (mode == 0)
-        m_form->Image1_Click();
-    QCOMPARE(int(m_form->ListMode), mode);
+        Q_EMIT controls(*m_form).Image1->Click();
+    QCOMPARE(int(m_form->ListMode()), mode);
 }
 
 // Brings the box to the given text. Latin text is typed key by key after
@@ -161,14 +162,14 @@ void tst_QuickSelect::setView(int mode)
 // change handler.
 void tst_QuickSelect::type(const QString &text)
 {
-    const QString held = m_form->Text5->text();
+    const QString held = controls(*m_form).Text5->text();
     bool latin = text.startsWith(held);
     for (const QChar c : text)
         latin = latin && c.unicode() < 0x80;
     if (latin)
-        QTest::keyClicks(m_form->Text5, text.mid(held.size()));
+        QTest::keyClicks(controls(*m_form).Text5, text.mid(held.size()));
     else
-        m_form->Text5->setText(text);
+        controls(*m_form).Text5->setText(text);
 }
 
 void tst_QuickSelect::filtering_data()
@@ -201,8 +202,8 @@ void tst_QuickSelect::filtering()
     QFETCH(QStringList, played);
     setView(mode);
     const bool tv = mode == 1;
-    ListBox *list = tv ? m_form->List2 : m_form->List1;
-    ListBox *other = tv ? m_form->List1 : m_form->List2;
+    ListBox *list = tv ? controls(*m_form).List2 : controls(*m_form).List1;
+    ListBox *other = tv ? controls(*m_form).List1 : controls(*m_form).List2;
     const QStringList otherRows = listRows(other);
     const QStringList otherUrls = tv ? m_form->RadioUrl() : m_form->TvUrl();
 
@@ -211,7 +212,7 @@ void tst_QuickSelect::filtering()
     player()->navigations.clear();
     type(typed);
 
-    QCOMPARE(m_form->Text5->text(), typed);
+    QCOMPARE(controls(*m_form).Text5->text(), typed);
     QCOMPARE(entryNumbers(list), rows);
     QVERIFY(inStep(list, tv ? m_form->TvLine() : m_form->RadioLine(), tv ? m_form->TvUrl() : m_form->RadioUrl(),
                    tv ? tvUrl : radioUrl));
@@ -249,18 +250,18 @@ void tst_QuickSelect::enterAndSpace()
     QFETCH(QString, played);
     setView(mode);
     type(typed);
-    const QStringList rowsBefore = listRows(mode == 1 ? m_form->List2 : m_form->List1);
+    const QStringList rowsBefore = listRows(mode == 1 ? controls(*m_form).List2 : controls(*m_form).List1);
     player()->navigations.clear();
 
-    QTest::keyClick(m_form->Text5, Qt::Key(key));
+    QTest::keyClick(controls(*m_form).Text5, Qt::Key(key));
 
     QCOMPARE(player()->navigations, played.isEmpty() ? QStringList() : QStringList{played});
     if (key == Qt::Key_Space && typed.isEmpty()) {
         // The Space made a blank key: the whole directory came back as entry lines.
-        QCOMPARE(listRows(m_form->List2), m_form->TvLineAll());
-        QVERIFY(inStep(m_form->List2, m_form->TvLine(), m_form->TvUrl(), tvUrl));
+        QCOMPARE(listRows(controls(*m_form).List2), m_form->TvLineAll());
+        QVERIFY(inStep(controls(*m_form).List2, m_form->TvLine(), m_form->TvUrl(), tvUrl));
     } else if (key == Qt::Key_Space) {
-        QCOMPARE(listRows(mode == 1 ? m_form->List2 : m_form->List1), rowsBefore);
+        QCOMPARE(listRows(mode == 1 ? controls(*m_form).List2 : controls(*m_form).List1), rowsBefore);
     }
 }
 
@@ -269,113 +270,113 @@ void tst_QuickSelect::autoRepeatedReleaseIsIgnored()
     type(QStringLiteral("ws"));
     player()->navigations.clear();
     QKeyEvent repeated(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), true);
-    QApplication::sendEvent(m_form->Text5, &repeated);
+    QApplication::sendEvent(controls(*m_form).Text5, &repeated);
     QVERIFY(player()->navigations.isEmpty());
     QKeyEvent released(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), false);
-    QApplication::sendEvent(m_form->Text5, &released);
+    QApplication::sendEvent(controls(*m_form).Text5, &released);
     QCOMPARE(player()->navigations, QStringList{tvUrl(0)});
 }
 
 void tst_QuickSelect::idleClearing()
 {
     type(QStringLiteral("ws"));
-    QCOMPARE(m_form->List2->ListCount(), 4);
-    QVERIFY(m_form->Timer3->isActive());
+    QCOMPARE(controls(*m_form).List2->ListCount(), 4);
+    QVERIFY(controls(*m_form).Timer3->isActive());
 
     quickSelect()->Timer3_Timer();
 
-    QVERIFY(m_form->Text5->text().isEmpty());
-    QVERIFY(!m_form->Timer3->isActive());
+    QVERIFY(controls(*m_form).Text5->text().isEmpty());
+    QVERIFY(!controls(*m_form).Timer3->isActive());
     // The full list is back, as entry lines with their initials.
-    QCOMPARE(entryNumbers(m_form->List2).size(), kTvNames.size());
-    QCOMPARE(m_form->List2->List(0), QStringLiteral("0000.湖南卫视            HNWS"));
-    QVERIFY(inStep(m_form->List2, m_form->TvLine(), m_form->TvUrl(), tvUrl));
+    QCOMPARE(entryNumbers(controls(*m_form).List2).size(), kTvNames.size());
+    QCOMPARE(controls(*m_form).List2->List(0), QStringLiteral("0000.湖南卫视            HNWS"));
+    QVERIFY(inStep(controls(*m_form).List2, m_form->TvLine(), m_form->TvUrl(), tvUrl));
     QCOMPARE(m_form->TvUrl(), m_form->TvUrlAll());
 }
 
 // Emptying an empty box is no change: the start-up rows stay.
 void tst_QuickSelect::idleClearingOfAnEmptyBox()
 {
-    const QStringList startRows = listRows(m_form->List2);
+    const QStringList startRows = listRows(controls(*m_form).List2);
     QCOMPARE(startRows.first(), QStringLiteral("0000.湖南卫视"));
     quickSelect()->Timer3_Timer();
-    QCOMPARE(listRows(m_form->List2), startRows);
-    QVERIFY(!m_form->Timer3->isActive());
+    QCOMPARE(listRows(controls(*m_form).List2), startRows);
+    QVERIFY(!controls(*m_form).Timer3->isActive());
 }
 
 void tst_QuickSelect::changeRestartsIdleTimer()
 {
-    m_form->Timer3->stop();
+    controls(*m_form).Timer3->stop();
     type(QStringLiteral("h"));
-    QVERIFY(m_form->Timer3->isActive());
-    QCOMPARE(m_form->Timer3->interval(), 9000);
-    QVERIFY(m_form->Timer3->remainingTime() > 8000);
-    m_form->Text5->clear();
-    QVERIFY(m_form->Timer3->isActive());
+    QVERIFY(controls(*m_form).Timer3->isActive());
+    QCOMPARE(controls(*m_form).Timer3->interval(), 9000);
+    QVERIFY(controls(*m_form).Timer3->remainingTime() > 8000);
+    controls(*m_form).Text5->clear();
+    QVERIFY(controls(*m_form).Timer3->isActive());
 }
 
 void tst_QuickSelect::focusKeeper()
 {
-    QLineEdit *box = m_form->Text5;
-    QVERIFY(box->geometry().intersects(m_form->WebBrowser1->geometry()));
-    QCOMPARE(m_form->qugg->text(), QStringLiteral("快速选台"));
-    QVERIFY(!m_form->Timer2->isActive());
+    QLineEdit *box = controls(*m_form).Text5;
+    QVERIFY(box->geometry().intersects(controls(*m_form).WebBrowser1->geometry()));
+    QCOMPARE(controls(*m_form).qugg->text(), QStringLiteral("快速选台"));
+    QVERIFY(!controls(*m_form).Timer2->isActive());
 
-    m_form->qugg->trigger();
-    QCOMPARE(m_form->qugg->text(), QStringLiteral("快速选台√"));
-    QVERIFY(m_form->Timer2->isActive());
-    QCOMPARE(m_form->Timer2->interval(), 1000);
+    controls(*m_form).qugg->trigger();
+    QCOMPARE(controls(*m_form).qugg->text(), QStringLiteral("快速选台√"));
+    QVERIFY(controls(*m_form).Timer2->isActive());
+    QCOMPARE(controls(*m_form).Timer2->interval(), 1000);
 
     // Switched on while the login dialog had already started the focus keeper:
     // its countdown goes on.
-    m_form->qugg->trigger();
-    m_form->Timer2->start();
+    controls(*m_form).qugg->trigger();
+    controls(*m_form).Timer2->start();
     QTest::qWait(300);
-    const int remaining = m_form->Timer2->remainingTime();
-    m_form->qugg->trigger();
-    QVERIFY(m_form->Timer2->remainingTime() <= remaining);
+    const int remaining = controls(*m_form).Timer2->remainingTime();
+    controls(*m_form).qugg->trigger();
+    QVERIFY(controls(*m_form).Timer2->remainingTime() <= remaining);
 
     // Empty: focused, behind the views.
     quickSelect()->Timer2_Timer();
     QCOMPARE(m_form->focusWidget(), box);
-    QVERIFY(isAbove(m_form->WebBrowser1, box));
-    QVERIFY(isAbove(m_form->List2, box));
+    QVERIFY(isAbove(controls(*m_form).WebBrowser1, box));
+    QVERIFY(isAbove(controls(*m_form).List2, box));
 
     // Holding text: in front of them.
     type(QStringLiteral("ws"));
     quickSelect()->Timer2_Timer();
     QCOMPARE(m_form->focusWidget(), box);
-    QVERIFY(isAbove(box, m_form->WebBrowser1));
-    QVERIFY(isAbove(box, m_form->List2));
+    QVERIFY(isAbove(box, controls(*m_form).WebBrowser1));
+    QVERIFY(isAbove(box, controls(*m_form).List2));
 
     // Switching off sends the box back but leaves text and list as they are.
-    m_form->qugg->trigger();
-    QCOMPARE(m_form->qugg->text(), QStringLiteral("快速选台"));
-    QVERIFY(!m_form->Timer2->isActive());
-    QVERIFY(isAbove(m_form->WebBrowser1, box));
+    controls(*m_form).qugg->trigger();
+    QCOMPARE(controls(*m_form).qugg->text(), QStringLiteral("快速选台"));
+    QVERIFY(!controls(*m_form).Timer2->isActive());
+    QVERIFY(isAbove(controls(*m_form).WebBrowser1, box));
     QCOMPARE(box->text(), QStringLiteral("ws"));
-    QCOMPARE(entryNumbers(m_form->List2), (QList<int>{0, 3, 5, 7}));
+    QCOMPARE(entryNumbers(controls(*m_form).List2), (QList<int>{0, 3, 5, 7}));
 
     // Emptied again while on: back behind the views on the next tick.
-    m_form->qugg->trigger();
+    controls(*m_form).qugg->trigger();
     quickSelect()->Timer2_Timer();
-    QVERIFY(isAbove(box, m_form->WebBrowser1));
+    QVERIFY(isAbove(box, controls(*m_form).WebBrowser1));
     quickSelect()->Timer3_Timer();
     quickSelect()->Timer2_Timer();
-    QVERIFY(isAbove(m_form->WebBrowser1, box));
+    QVERIFY(isAbove(controls(*m_form).WebBrowser1, box));
 }
 
 // After every change a click on row r plays the r-th match.
 void tst_QuickSelect::rowsAndTablesInStep()
 {
-    ListBox *list = m_form->List2;
+    ListBox *list = controls(*m_form).List2;
     const QStringList steps = {QStringLiteral("w"),   QStringLiteral("ws"),  QStringLiteral("w"),
                                QStringLiteral(""),    QStringLiteral(" "),   QStringLiteral("0"),
                                QStringLiteral("00"),  QStringLiteral("001"), QStringLiteral("0012"),
                                QStringLiteral("s"),   QStringLiteral("xyz"), QStringLiteral("卫"),
                                QStringLiteral("S"),   QStringLiteral("")};
     for (const QString &text : steps) {
-        m_form->Text5->setText(text);
+        controls(*m_form).Text5->setText(text);
         QVERIFY2(inStep(list, m_form->TvLine(), m_form->TvUrl(), tvUrl), qPrintable(text));
         for (int r = list->ListCount() - 1; r >= 0 && r >= list->ListCount() - 2; --r) {
             player()->navigations.clear();
