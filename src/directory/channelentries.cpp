@@ -29,6 +29,15 @@ int formatNumber(int n, char16_t *digits)
 
 } // namespace
 
+// The URLs are part of the list text; an entry line holds its name twice at
+// most (the initials) and about twenty characters more, which a name and a
+// URL together rarely fall short of.
+void ChannelEntries::reserveFor(qsizetype listTextSize)
+{
+    m_urls.reserve(listTextSize, 0);
+    m_lines.reserve(listTextSize + listTextSize / 2, 0);
+}
+
 void ChannelEntries::append(QStringView name, QStringView url)
 {
     char16_t digits[11];

@@ -24,6 +24,9 @@ struct ChannelEntry
 class ChannelEntries
 {
 public:
+    // Room for the entries of a list text of this many characters, so that
+    // the texts seldom grow in steps; squeeze() gives back what is left.
+    void reserveFor(qsizetype listTextSize);
     // Adds the next entry; the URL is kept verbatim.
     void append(QStringView name, QStringView url);
     // Frees the room kept for further entries.

@@ -12,35 +12,45 @@ constexpr int kMinimumLineLength = 3;
 
 } // namespace
 
-QList<QStringView> splitListLines(QStringView text, LastLine last)
+ListLines::ListLines(QStringView text, LastLine last)
+    : m_text(text)
+    , m_emptyLastLine(last == LastLine::KeepEmpty && text.endsWith(u'\n'))
 {
-    QList<QStringView> lines;
-    qsizetype start = 0;
-    const qsizetype size = text.size();
-    while (start < size) {
-        const qsizetype end = text.indexOf(u'\n', start);
-        if (end < 0) {
-            lines.append(text.sliced(start));
-            break;
-        }
-        qsizetype lineEnd = end;
-        if (lineEnd > start && text.at(lineEnd - 1) == u'\r')
-            --lineEnd;
-        lines.append(text.sliced(start, lineEnd - start));
-        start = end + 1;
+}
+
+bool ListLines::next(QStringView &line)
+{
+    if (m_position >= m_text.size()) {
+        if (!m_emptyLastLine)
+            return false;
+        m_emptyLastLine = false;
+        line = QStringView();
+        return true;
     }
-    if (last == LastLine::KeepEmpty && !text.isEmpty() && start == size)
-        lines.append(QStringView());
-    return lines;
+    const qsizetype end = m_text.indexOf(u'\n', m_position);
+    if (end < 0) {
+        line = m_text.sliced(m_position);
+        m_position = m_text.size();
+        return true;
+    }
+    qsizetype lineEnd = end;
+    if (lineEnd > m_position && m_text.at(lineEnd - 1) == u'\r')
+        --lineEnd;
+    line = m_text.sliced(m_position, lineEnd - m_position);
+    m_position = end + 1;
+    return true;
 }
 
 ChannelEntries parseListFile(QStringView text)
 {
-    const QList<QStringView> lines = splitListLines(text);
+    ListLines lines(text);
     ChannelEntries entries;
-    for (qsizetype i = 0; i < lines.size(); i += 2) {
-        const QStringView name = lines.at(i);
-        const QStringView url = i + 1 < lines.size() ? lines.at(i + 1) : QStringView();
+    entries.reserveFor(text.size());
+    QStringView name;
+    QStringView url;
+    while (lines.next(name)) {
+        if (!lines.next(url))
+            url = QStringView();
         if (name.size() >= kMinimumLineLength && url.size() >= kMinimumLineLength)
             entries.append(name, url);
     }
@@ -50,10 +60,13 @@ ChannelEntries parseListFile(QStringView text)
 
 ChannelEntries parseDownloadedList(QStringView text)
 {
-    const QList<QStringView> lines = splitListLines(text, LastLine::KeepEmpty);
+    ListLines lines(text, LastLine::KeepEmpty);
     ChannelEntries entries;
-    for (qsizetype i = 0; i + 1 < lines.size(); i += 2)
-        entries.append(lines.at(i), lines.at(i + 1));
+    entries.reserveFor(text.size());
+    QStringView name;
+    QStringView url;
+    while (lines.next(name) && lines.next(url))
+        entries.append(name, url);
     entries.squeeze();
     return entries;
 }

@@ -2,7 +2,6 @@
 
 #include "directory/channelentries.h"
 
-#include <QList>
 #include <QString>
 #include <QStringView>
 
@@ -12,13 +11,24 @@ class ChannelDirectory;
 inline constexpr const char *TvListFileName = "dianshibiao.ini";
 inline constexpr const char *RadioListFileName = "diantaibiao.ini";
 
-// Splits list text into lines. A line ends at LF; a CR directly before the LF
-// belongs to the line end, any other CR stays in the line. Text after the last
-// line end forms a last line. A text ending in a line end has no empty line
-// after it when read as a file (line by line), and has one when split as a
-// downloaded text (every line end separates two lines).
+// Reads list text line by line. A line ends at LF; a CR directly before the
+// LF belongs to the line end, any other CR stays in the line. Text after the
+// last line end forms a last line. A text ending in a line end has no empty
+// line after it when read as a file (line by line), and has one when split as
+// a downloaded text (every line end separates two lines).
 enum class LastLine { DropEmpty, KeepEmpty };
-QList<QStringView> splitListLines(QStringView text, LastLine last = LastLine::DropEmpty);
+class ListLines
+{
+public:
+    explicit ListLines(QStringView text, LastLine last = LastLine::DropEmpty);
+    // The next line into `line`; false after the last one.
+    bool next(QStringView &line);
+
+private:
+    QStringView m_text;
+    qsizetype m_position = 0;
+    bool m_emptyLastLine;
+};
 
 // The list file reader's rule: a pair of lines is an entry only when both
 // lines are at least three characters long; skipped pairs take no number.
