@@ -54,6 +54,7 @@ ListBox *listBox(QWidget *parent, const char *name, QAbstractItemModel *model, c
     list->setStyleSheet(QLatin1String(colours));
     return list;
 }
+
 } // namespace
 
 Form1::Form1(const AppPaths &paths, const ServiceHosts &hosts, const WebViewFactory &makeWebView,
@@ -119,11 +120,9 @@ void Form1::createControls(const WebViewFactory &makeWebView, const WebViewFacto
                                     Command3, Command2, Text4, Text5, WebBrowser3, Image1};
     for (auto it = order.crbegin(); it != order.crend(); ++it)
         (*it)->raise();
-    setTabOrder(Command2, Command3);
-    setTabOrder(Command3, List1);
-    setTabOrder(List1, WebBrowser1);
-    setTabOrder(WebBrowser1, WebBrowser2);
-    setTabOrder(WebBrowser2, List2);
+    const QList<QWidget *> tabs = {Command2, Command3, List1, WebBrowser1, WebBrowser2, List2};
+    for (qsizetype i = 1; i < tabs.size(); ++i)
+        setTabOrder(tabs.at(i - 1), tabs.at(i));
 }
 
 void Form1::createSubsystems()
