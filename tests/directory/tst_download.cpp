@@ -93,6 +93,10 @@ private Q_SLOTS:
         QCOMPARE(form->TvUrlAll(), form->TvUrl());
         QCOMPARE(form->TvLineAll().at(2), QStringLiteral("0002.CCTV-1") + QString(12, u' ') + "CCTV1");
         QCOMPARE(controls(*form).Text2->Text(), kTvText);
+        form->show(); // the hidden holder shows its text when shown
+        controls(*form).Timer1->stop();
+        controls(*form).Text2->show();
+        QCOMPARE(controls(*form).Text2->toPlainText(), QString(kTvText).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
         QCOMPARE(readFile(file("dianshibiao.ini")), cp936::fromUnicode(kTvText + "\r\n"));
         verifyTvInStep(*form);
     }
