@@ -24,6 +24,9 @@ int main(int argc, char *argv[])
 
     if (!hasHomeFolder())
         QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
+    // The browser engine and the stream picture, which moves into a window of
+    // its own for full screen, need OpenGL contexts shared application-wide.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     // The stream engine reads numbers the C way and will not start otherwise.
     std::setlocale(LC_NUMERIC, "C");
