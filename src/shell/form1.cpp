@@ -81,11 +81,6 @@ QString Form1::programFile(const char *name) const
     return QDir(m_paths.programDir).filePath(QLatin1String(name));
 }
 
-QString Form1::AppDir() const
-{
-    return QDir::toNativeSeparators(QDir(m_paths.programDir).absolutePath()) + QDir::separator();
-}
-
 void Form1::createControls(const WebViewFactory &makeWebView, const WebViewFactory &makePlayerView)
 {
     m_client = named(new QWidget(this), "client");

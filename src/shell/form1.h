@@ -12,6 +12,7 @@
 #include "shell/windowtray.h"
 #include "webview/webview.h"
 
+#include <QDir>
 #include <QMainWindow>
 
 #include <memory>
@@ -43,7 +44,7 @@ public:
     Form1(const AppPaths &paths, const ServiceHosts &hosts, const WebViewFactory &makeWebView,
           const WebViewFactory &makePlayerView = {}, QWidget *parent = nullptr);
 
-    QString AppDir() const;
+    QString AppDir() const { return QDir::toNativeSeparators(QDir(m_paths.programDir).absolutePath() + u'/'); }
     ViewMode ListMode() const { return m_listMode; }
     qint16 OnTop() const { return m_onTop->OnTop(); }
     QString SavedUser() const { return m_saved.user; }
