@@ -1,6 +1,7 @@
 // Process start to the first layout of the shown main window, with the real
 // browser engine and the sample lists. Prints milliseconds.
 #include "shell/form1.h"
+#include "webview/enginewebview.h"
 
 #include <QApplication>
 #include <QDir>
@@ -56,7 +57,8 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QString programDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
-    Form1 form(programDir, ServiceHosts{QStringLiteral("http://127.0.0.1:9"), QStringLiteral("http://127.0.0.1:9")});
+    Form1 form(programDir, ServiceHosts{QStringLiteral("http://127.0.0.1:9"), QStringLiteral("http://127.0.0.1:9")},
+               engineWebViewFactory());
     FirstLayout probe;
     form.installEventFilter(&probe);
     form.show();

@@ -20,6 +20,5 @@ void fillLoginBoxes(frmLogin *dialog, const QString &user, const QString &passwo
 {
     if (!dialog || (user.isEmpty() && password.isEmpty()))
         return;
-    dialog->txtUserName->setText(user);
-    dialog->txtPassword->setText(password);
+    dialog->setAccount(user, password);
 }

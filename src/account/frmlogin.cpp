@@ -16,29 +16,48 @@ namespace {
 
 constexpr int kMaxTyped = 20;
 
-// Refuses typing beyond 20 characters. Unlike a maximum length it leaves
-// text the program puts in the box whole (a saved account is never cut), and
-// it still lets the user shorten such a text.
+// Limits what the user types or pastes to 20 characters: a paste keeps its
+// first characters that fit, as a maximum length does. Unlike a maximum
+// length it leaves text the program puts in the box whole (a saved account is
+// never cut), and it still lets the user shorten such a text.
 class TypedLengthValidator : public QValidator
 {
 public:
     explicit TypedLengthValidator(QLineEdit *box)
         : QValidator(box)
     {
-        connect(box, &QLineEdit::textChanged, this, [this](const QString &text) { m_length = text.size(); });
+        connect(box, &QLineEdit::textChanged, this,
+                [this](const QString &text) { m_limit = qMax<qsizetype>(kMaxTyped, text.size()); });
     }
-    State validate(QString &input, int &) const override
+    // The program is about to set a text of this length.
+    void allow(qsizetype length) { m_limit = qMax(m_limit, length); }
+
+    // An edit leaves the caret behind what it inserted, so what follows the
+    // caret is the text that was there; the inserted text is cut from its end.
+    State validate(QString &input, int &pos) const override
     {
-        return input.size() <= qMax<qsizetype>(kMaxTyped, m_length) ? Acceptable : Invalid;
+        if (input.size() <= m_limit)
+            return Acceptable;
+        const qsizetype after = qBound<qsizetype>(0, input.size() - pos, m_limit);
+        input = input.left(m_limit - after) + input.right(after);
+        pos = int(m_limit - after);
+        return Acceptable;
     }
 
 private:
-    qsizetype m_length = 0; // of the text the box holds
+    qsizetype m_limit = kMaxTyped;
 };
 
 void limitTyping(QLineEdit *box)
 {
     box->setValidator(new TypedLengthValidator(box));
+}
+
+void putWhole(QLineEdit *box, const QString &text)
+{
+    if (auto *limit = box->findChild<TypedLengthValidator *>())
+        limit->allow(text.size());
+    box->setText(text);
 }
 
 void place(QWidget *w, int left, int top, int width, int height)
@@ -113,6 +132,12 @@ void frmLogin::createControls()
     setTabOrder(cmdOK, cmdCancel);
     setTabOrder(cmdCancel, Command1);
     setTabOrder(Command1, Text1);
+}
+
+void frmLogin::setAccount(const QString &user, const QString &password)
+{
+    putWhole(txtUserName, user);
+    putWhole(txtPassword, password);
 }
 
 void frmLogin::keyPressEvent(QKeyEvent *event)

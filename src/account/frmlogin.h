@@ -22,6 +22,10 @@ public:
     QLineEdit *txtPassword;
     QLabel *lblLabels[2];
 
+    // Puts an account into the boxes, the name first. Text the program puts
+    // there is kept whole, however long; typing and pasting stop at 20.
+    void setAccount(const QString &user, const QString &password);
+
 Q_SIGNALS:
     // Closed through the title bar: the dialog is discarded after this.
     void discarded();

@@ -1,15 +1,14 @@
 #pragma once
 
+#include "account/credentialsfile.h"
 #include "account/endpoints.h"
+#include "account/frmlogin.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
-#include <functional>
-
-class QTimer;
-class WebView;
-class frmLogin;
+class QWidget;
 
 // The account grade, read from the text of the login dialog's status box.
 enum class AccountGrade { None, Ordinary, Vip };
@@ -22,42 +21,51 @@ AccountGrade accountGrade(const QString &statusText);
 // "澄屿高清网络电视 V2.7 账号：", the name, one blank, the whole answer.
 QString accountTitle(const QString &name, const QString &answer);
 
-// What the logins need of the main window.
-struct LoginContext
-{
-    // The dialog, created hidden when needed; null once the main window has closed.
-    std::function<frmLogin *()> loginDialog;
-    std::function<QString()> savedUser;
-    std::function<QString()> savedPassword;
-    std::function<void(const QString &)> setTitle;
-    std::function<void()> runLayout;
-    WebView *WebBrowser1 = nullptr;
-    WebView *WebBrowser2 = nullptr;
-    QTimer *Timer2 = nullptr;
-    Endpoints endpoints{ServiceHosts{}};
-};
-
-// The automatic login, the manual login behind 登陆 and the dialog's other
-// buttons. Every fetch runs the event loop, so the dialog is looked up again
-// after it: it may have been closed (and discarded) meanwhile.
+// The login dialog and the logins: the automatic one from the saved account,
+// the manual one behind 登陆, and the dialog's other buttons. What the rest
+// of the window should do it asks for through its signals. Every fetch runs
+// the event loop, so the dialog is looked up again after it: it may have
+// been closed (and discarded) meanwhile.
 class Login : public QObject
 {
     Q_OBJECT
 public:
-    explicit Login(LoginContext context, QObject *parent = nullptr);
+    // window: the dialog's parent. saved: the account read at start.
+    // credentialsDir: where every change of the dialog's boxes saves them.
+    Login(QWidget *window, const SavedCredentials &saved, const Endpoints &endpoints, const QString &credentialsDir,
+          QObject *parent = nullptr);
 
-    // Connects a newly created dialog's buttons to the handlers below.
-    void attach(frmLogin *dialog);
+    // The dialog, created hidden on first use; null once unload() has run.
+    frmLogin *dialog();
+    frmLogin *existingDialog() const { return m_dialog; }
+    // The main window closes: the dialog goes, and no dialog is made again.
+    void unload();
 
     void MailDenglu();
     void cmdOK_Click();
     void cmdCancel_Click();
     void Command1_Click();
     void denglu_Click();
+    // The TV list came from service host 2: with no grade known yet, that
+    // host's verification page goes into the notice view.
+    void verifyOnHost2(const QString &name);
+
+Q_SIGNALS:
+    void titleChanged(const QString &title);
+    // A VIP answer: the layout runs at once.
+    void layoutDue();
+    void openInPlayer(const QString &url);
+    void openInNotice(const QString &url);
+    // Switches the quick-select focus keeper (Timer2) on or off.
+    void focusKeeper(bool on);
 
 private:
-    void switchTimer2On();
-    QString showAnswer(const QString &answer) const;
+    QString showAnswer(const QString &answer);
 
-    LoginContext m;
+    QPointer<QWidget> m_window;
+    const SavedCredentials &m_saved;
+    Endpoints m_endpoints;
+    QString m_credentialsDir;
+    QPointer<frmLogin> m_dialog;
+    bool m_unloaded = false;
 };

@@ -1,6 +1,9 @@
 #include "app/datafolderchoice.h"
 #include "app/launchoptions.h"
+#include "player/playersettings.h"
+#include "player/playerview.h"
 #include "shell/form1.h"
+#include "webview/enginewebview.h"
 
 #include <QApplication>
 
@@ -21,12 +24,18 @@ int main(int argc, char *argv[])
 
     if (!hasHomeFolder())
         QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
+    // The browser engine and the stream picture, which moves into a window of
+    // its own for full screen, need OpenGL contexts shared application-wide.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     // The stream engine reads numbers the C way and will not start otherwise.
     std::setlocale(LC_NUMERIC, "C");
     QCoreApplication::setApplicationName(QStringLiteral("chengyu-tv"));
     QGuiApplication::setDesktopFileName(QStringLiteral(CHENGYU_APP_ID));
-    Form1 form(chooseAppPaths(QCoreApplication::applicationDirPath(), request.options), request.options.hosts);
+    const AppPaths paths = chooseAppPaths(QCoreApplication::applicationDirPath(), request.options);
+    // The player plays pages in the engine and streams in libmpv, keeping its volume with the other files.
+    Form1 form(paths, request.options.hosts, engineWebViewFactory(),
+               playerViewFactory(engineWebViewFactory(), paths.dataFile(QLatin1String(playersettings::FileName))));
     form.show();
     return app.exec();
 }

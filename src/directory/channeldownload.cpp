@@ -1,16 +1,13 @@
 #include "channeldownload.h"
 
 #include "account/fetch.h"
-#include "account/login.h"
+#include "directory/channeldirectory.h"
 #include "directory/channellist.h"
 #include "platform/atomicfile.h"
 #include "platform/codepage936.h"
-#include "platform/listbox.h"
-#include "webview/webview.h"
 
-#include "platform/multilinetextbox.h"
+#include <QCursor>
 #include <QGuiApplication>
-#include <QPushButton>
 
 namespace {
 
@@ -19,15 +16,20 @@ constexpr int kMinimumAccepted = 3;
 
 } // namespace
 
-void storeDownloadedList(const QString &text, ListBox &list, ChannelTables &tables, const QString &listFile)
+void storeDownloadedList(const QString &text, ChannelDirectory &directory, const QString &listFile)
 {
-    showDirectory(parseDownloadedList(text), list, tables);
+    directory.setEntries(parseDownloadedList(text));
     writeFileAtomically(listFile, cp936::fromUnicode(text + QStringLiteral("\r\n")));
 }
 
-ChannelDownload::ChannelDownload(Context context, QObject *parent)
+ChannelDownload::ChannelDownload(Kind kind, ChannelDirectory &directory, const QString &listFile,
+                                 const Endpoints &endpoints, const SavedCredentials &saved, QObject *parent)
     : QObject(parent)
-    , m(std::move(context))
+    , m_kind(kind)
+    , m_directory(directory)
+    , m_listFile(listFile)
+    , m_endpoints(endpoints)
+    , m_saved(saved)
 {
 }
 
@@ -38,81 +40,61 @@ QString ChannelDownload::marker(Kind kind)
 
 QString ChannelDownload::fetch(Endpoints::Host host, const QString &name) const
 {
-    const QString url = m.kind == Kind::Tv ? m.endpoints.tvList(host, name) : m.endpoints.radioList(host, name);
+    const QString url = m_kind == Kind::Tv ? m_endpoints.tvList(host, name) : m_endpoints.radioList(host, name);
     return FetchUrlText(url, kCharset);
 }
 
-void ChannelDownload::requestVerificationPage(const QString &name) const
-{
-    if (m.kind != Kind::Tv || !m.noticeView || name.isEmpty())
-        return;
-    const QString status = m.loginStatus ? m.loginStatus() : QString();
-    if (accountGrade(status) == AccountGrade::None)
-        m.noticeView->Navigate(m.endpoints.verificationHost2(name));
-}
-
+// The busy cursor is the application's override cursor, so that it shows over
+// the web views too; two overlapping runs stack it and restore it in turn.
 void ChannelDownload::run()
 {
     if (m_running)
         return; // the button is disabled meanwhile; a tick must not start a second run either
-    begin();
+    m_running = true;
+    Q_EMIT runningChanged(true);
+    QGuiApplication::setOverrideCursor(Qt::BusyCursor);
     try {
         refresh();
     } catch (...) {
         // Out of memory on a huge reply: the run ends, the program goes on.
     }
-    end();
+    m_running = false;
+    Q_EMIT runningChanged(false);
+    QGuiApplication::restoreOverrideCursor();
 }
 
 void ChannelDownload::refresh()
 {
-    const QStringList previousRows = m.list->items();
-    const ChannelTables previousTables = *m.tables;
-    m.list->Clear();
-    m.holder->setText(QString());
+    const QList<int> previousRows = m_directory.rows();
+    const ChannelDirectory::RowText previousText = m_directory.shown();
+    m_directory.setRows({}, previousText);
+    const quint64 cleared = m_directory.rowChanges();
+    Q_EMIT holderChanged(QString());
 
-    const QString name = m.accountName ? m.accountName() : QString();
-    const QString mark = marker(m.kind);
+    const QString name = m_saved.user;
+    const QString mark = marker(m_kind);
     QString accepted;
     QString reply = fetch(Endpoints::Host2, name);
     if (reply.contains(mark)) {
         accepted = reply;
-        m.holder->setText(accepted);
-        requestVerificationPage(name);
+        Q_EMIT holderChanged(accepted);
+        if (m_kind == Kind::Tv)
+            Q_EMIT verificationDue(name);
     }
     if (accepted.size() < kMinimumAccepted) {
         reply = fetch(Endpoints::Host1, name);
         if (reply.contains(mark)) {
             accepted = reply;
-            m.holder->setText(accepted);
+            Q_EMIT holderChanged(accepted);
         }
     }
 
     if (!accepted.isEmpty()) {
-        storeDownloadedList(accepted, *m.list, *m.tables, m.listFile);
+        storeDownloadedList(accepted, m_directory, m_listFile);
         return;
     }
-    // Nothing accepted: the directory stays as it was, unless a quick-select
-    // rebuild during the fetch has already put new rows in step with new
-    // working tables.
-    if (m.tables->Url == previousTables.Url && m.tables->Line == previousTables.Line)
-        m.list->setItems(previousRows);
-}
-
-// The busy cursor is the application's override cursor, so that it shows over
-// the web views too; two overlapping runs stack it and restore it in turn.
-void ChannelDownload::begin()
-{
-    m_running = true;
-    if (m.button)
-        m.button->setEnabled(false);
-    QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-}
-
-void ChannelDownload::end()
-{
-    m_running = false;
-    if (m.button)
-        m.button->setEnabled(true);
-    QGuiApplication::restoreOverrideCursor();
+    // Nothing accepted: the rows come back as they were, unless a quick-select
+    // rebuild during the fetch has shown rows of its own.
+    if (m_directory.rowChanges() == cleared)
+        m_directory.setRows(previousRows, previousText);
 }

@@ -1,21 +1,17 @@
 #pragma once
 
+#include "account/credentialsfile.h"
 #include "account/endpoints.h"
-#include "quickselect/channeltables.h"
 
 #include <QObject>
 #include <QString>
 
-#include <functional>
+class ChannelDirectory;
 
-class ListBox;
-class MultiLineTextBox;
-class QPushButton;
-class WebView;
-
-// Lists an accepted list text, replaces the directory's tables with its
-// entries and writes it, followed by CR LF, to the list file.
-void storeDownloadedList(const QString &text, ListBox &list, ChannelTables &tables, const QString &listFile);
+// Replaces the directory's entries with those of an accepted list text, whose
+// rows then show them all, and writes the text, followed by CR LF, to the
+// list file.
+void storeDownloadedList(const QString &text, ChannelDirectory &directory, const QString &listFile);
 
 // One directory's refresh from the service: service host 2 first, then
 // service host 1; the accepted text is listed, tabled and written to the list
@@ -28,36 +24,33 @@ class ChannelDownload : public QObject
 public:
     enum class Kind { Tv, Radio };
 
-    struct Context
-    {
-        Kind kind = Kind::Tv;
-        ListBox *list = nullptr;
-        ChannelTables *tables = nullptr;
-        MultiLineTextBox *holder = nullptr; // Text2: the last accepted list text
-        QPushButton *button = nullptr;
-        QString listFile;
-        Endpoints endpoints{ServiceHosts{}};
-        std::function<QString()> accountName; // SavedUser
-        // TV only: the login dialog's status box text, and the notice view.
-        std::function<QString()> loginStatus;
-        WebView *noticeView = nullptr;
-    };
+    // saved: the account whose name goes with the request (SavedUser).
+    ChannelDownload(Kind kind, ChannelDirectory &directory, const QString &listFile, const Endpoints &endpoints,
+                    const SavedCredentials &saved, QObject *parent = nullptr);
 
-    explicit ChannelDownload(Context context, QObject *parent = nullptr);
-
-    // The whole download; runs inside the click or tick that started it.
+    // The whole download; runs inside the click or tick that started it. A
+    // run while one runs already does nothing.
     void run();
 
     // The acceptance marker of the kind: "卫视" for TV, "广播" for radio.
     static QString marker(Kind kind);
 
+Q_SIGNALS:
+    // The list-text holder (Text2) is to hold this text.
+    void holderChanged(const QString &text);
+    // A run starts or ends (its button is disabled meanwhile).
+    void runningChanged(bool running);
+    // TV only: service host 2 delivered the list for this account name.
+    void verificationDue(const QString &name);
+
 private:
     QString fetch(Endpoints::Host host, const QString &name) const;
-    void requestVerificationPage(const QString &name) const;
     void refresh();
-    void begin();
-    void end();
 
-    Context m;
+    Kind m_kind;
+    ChannelDirectory &m_directory;
+    QString m_listFile;
+    Endpoints m_endpoints;
+    const SavedCredentials &m_saved;
     bool m_running = false;
 };

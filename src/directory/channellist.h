@@ -1,51 +1,43 @@
 #pragma once
 
-#include "quickselect/channeltables.h"
+#include "directory/channelentries.h"
 
 #include <QString>
-#include <QStringList>
+#include <QStringView>
 
-class ListBox;
+class ChannelDirectory;
 
 // File names of the two directories in the program's directory.
 inline constexpr const char *TvListFileName = "dianshibiao.ini";
 inline constexpr const char *RadioListFileName = "diantaibiao.ini";
 
-// Splits list text into lines. A line ends at LF; a CR directly before the LF
-// belongs to the line end, any other CR stays in the line. Text after the last
-// line end forms a last line. A text ending in a line end has no empty line
-// after it when read as a file (line by line), and has one when split as a
-// downloaded text (every line end separates two lines).
+// Reads list text line by line. A line ends at LF; a CR directly before the
+// LF belongs to the line end, any other CR stays in the line. Text after the
+// last line end forms a last line. A text ending in a line end has no empty
+// line after it when read as a file (line by line), and has one when split as
+// a downloaded text (every line end separates two lines).
 enum class LastLine { DropEmpty, KeepEmpty };
-QStringList splitListLines(const QString &text, LastLine last = LastLine::DropEmpty);
-
-// "0000", "0001", ... "9999", then "10000", "10001" and so on.
-QString entryNumber(int n);
-// Entry number, ".", name.
-QString rowText(int n, const QString &name);
-// Row text, twelve spaces, pinyin initials of the name.
-QString entryLine(const QString &row, const QString &name);
-
-// A directory as it will be shown: list box rows and the parallel working tables.
-struct DirectoryEntries
+class ListLines
 {
-    QStringList rows;
-    QStringList urls;
-    QStringList lines;
+public:
+    explicit ListLines(QStringView text, LastLine last = LastLine::DropEmpty);
+    // The next line into `line`; false after the last one.
+    bool next(QStringView &line);
+
+private:
+    QStringView m_text;
+    qsizetype m_position = 0;
+    bool m_emptyLastLine;
 };
 
 // The list file reader's rule: a pair of lines is an entry only when both
 // lines are at least three characters long; skipped pairs take no number.
-DirectoryEntries parseListFile(const QString &text);
+ChannelEntries parseListFile(QStringView text);
 // A downloaded list text: every complete pair is an entry, whatever its
 // lengths; a final unpaired line is not used.
-DirectoryEntries parseDownloadedList(const QString &text);
+ChannelEntries parseDownloadedList(QStringView text);
 
-// Shows the entries in the list box, fills the working tables with them and
-// copies the working tables to the master copies. The tables hold exactly the
-// new entries afterwards.
-void showDirectory(const DirectoryEntries &entries, ListBox &list, ChannelTables &tables);
-
-// Reads a list file (code page 936 text) into the list box and tables. A
-// missing or unreadable file leaves both untouched.
-void loadDirectory(const QString &path, ListBox &list, ChannelTables &tables);
+// Reads a list file (code page 936 text) into the directory, whose rows then
+// show every entry as its row text. A missing or unreadable file leaves the
+// directory untouched.
+void loadDirectory(const QString &path, ChannelDirectory &directory);

@@ -1,10 +1,8 @@
 #include "startupschedule.h"
 
-#include "account/endpoints.h"
-#include "directory/channellist.h"
-#include "platform/datafolder.h"
-
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QTimer>
 
 #include <climits>
 
@@ -16,30 +14,27 @@ constexpr int kAccountPageTick = 4;
 constexpr int kRadioTick = 6;
 constexpr int kLastTick = 10;
 
-// Runs a copy: the hook may destroy the schedule that holds the original.
-void run(std::function<void()> hook)
-{
-    if (hook)
-        hook();
-}
+// Only a regular file counts: the loader reads nothing else either.
+bool missing(const QString &listFile) { return !QFileInfo(listFile).isFile(); }
 
 } // namespace
 
-StartupSchedule::StartupSchedule(QLineEdit *Text3, QTimer *Timer1, WebView *WebBrowser1, WebView *WebBrowser2,
-                                 const ServiceHosts &hosts, const QString &dataDir, StartupHooks hooks,
-                                 QObject *parent)
+StartupSchedule::StartupSchedule(QLineEdit *Text3, const QString &tvListFile, const QString &radioListFile,
+                                 const SavedCredentials &saved, const Endpoints &endpoints, QObject *parent)
     : QObject(parent)
     , m_text3(Text3)
-    , m_timer1(Timer1)
-    , m_main(WebBrowser1)
-    , m_notice(WebBrowser2)
-    , m_hosts(hosts)
-    , m_dataDir(dataDir)
-    , m_hooks(std::move(hooks))
+    , m_timer1(new QTimer(this))
+    , m_tvListFile(tvListFile)
+    , m_radioListFile(radioListFile)
+    , m_saved(saved)
+    , m_endpoints(endpoints)
 {
-    if (Timer1)
-        connect(Timer1, &QTimer::timeout, this, &StartupSchedule::Timer1_Timer);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setInterval(500);
+    connect(m_timer1, &QTimer::timeout, this, &StartupSchedule::Timer1_Timer);
 }
+
+void StartupSchedule::start() { m_timer1->start(); }
 
 int StartupSchedule::tickValue(const QString &text)
 {
@@ -57,6 +52,8 @@ int StartupSchedule::readTicks() const { return m_text3 ? tickValue(m_text3->tex
 // what the later ticks already did.
 bool StartupSchedule::stillAt(int tick, int t) const { return t == tick && readTicks() == tick; }
 
+// A step may end with the schedule destroyed (the window closed inside a
+// fetch); nothing of it is touched after that.
 void StartupSchedule::Timer1_Timer()
 {
     if (!m_text3)
@@ -71,44 +68,23 @@ void StartupSchedule::Timer1_Timer()
     if (!self)
         return;
     if (stillAt(kAccountPageTick, t))
-        accountPage();
-    if (stillAt(kTvTick, t) && listFileMissing(TvListFileName))
-        run(m_hooks.tvDownload);
+        Q_EMIT openInPlayer(m_endpoints.accountPage(m_saved.user));
+    if (stillAt(kTvTick, t) && missing(m_tvListFile))
+        Q_EMIT tvDownloadDue();
     if (!self)
         return;
-    if (stillAt(kRadioTick, t) && listFileMissing(RadioListFileName))
-        run(m_hooks.radioDownload);
+    if (stillAt(kRadioTick, t) && missing(m_radioListFile))
+        Q_EMIT radioDownloadDue();
     if (!self)
         return;
-    if (readTicks() >= kLastTick && m_timer1)
+    if (readTicks() >= kLastTick)
         m_timer1->stop();
 }
 
 void StartupSchedule::firstTick()
 {
-    if (savedUser().isEmpty() || savedPassword().isEmpty()) {
-        if (m_notice)
-            m_notice->Navigate(Endpoints(m_hosts).verificationPlain());
-        return;
-    }
-    run(m_hooks.mailDenglu);
-}
-
-void StartupSchedule::accountPage()
-{
-    if (m_main)
-        m_main->Navigate(Endpoints(m_hosts).accountPage(savedUser()));
-}
-
-bool StartupSchedule::listFileMissing(const char *name) const
-{
-    // Only a regular file counts: the loader reads nothing else either.
-    return !QFileInfo(dataFilePath(m_dataDir, QString::fromLatin1(name))).isFile();
-}
-
-QString StartupSchedule::savedUser() const { return m_hooks.savedUser ? m_hooks.savedUser() : QString(); }
-
-QString StartupSchedule::savedPassword() const
-{
-    return m_hooks.savedPassword ? m_hooks.savedPassword() : QString();
+    if (m_saved.user.isEmpty() || m_saved.password.isEmpty())
+        Q_EMIT openInNotice(m_endpoints.verificationPlain());
+    else
+        Q_EMIT loginDue();
 }

@@ -1,7 +1,6 @@
 #include "listbox.h"
 
 #include <QKeyEvent>
-#include <QStringListModel>
 
 namespace {
 constexpr int kRowsPerPass = 10000;
@@ -9,9 +8,7 @@ constexpr int kRowsPerPass = 10000;
 
 ListBox::ListBox(QWidget *parent)
     : QListView(parent)
-    , m_model(new QStringListModel(this))
 {
-    setModel(m_model);
     setUniformItemSizes(true);
     // Lists up to kRowsPerPass rows are laid out at once; a longer one lays
     // out the rest in later passes of the event loop, so that replacing
@@ -25,7 +22,7 @@ ListBox::ListBox(QWidget *parent)
     connect(this, &QListView::clicked, this, [this] { Q_EMIT Click(); });
 }
 
-int ListBox::ListCount() const { return m_model->rowCount(); }
+int ListBox::ListCount() const { return model() ? model()->rowCount() : 0; }
 
 int ListBox::ListIndex() const
 {
@@ -40,21 +37,15 @@ void ListBox::setListIndex(int row)
         setCurrentIndex(QModelIndex());
         return;
     }
-    setCurrentIndex(m_model->index(row));
+    setCurrentIndex(model()->index(row, 0));
 }
 
 QString ListBox::List(int row) const
 {
     if (row < 0 || row >= ListCount())
         return {};
-    return m_model->index(row).data().toString();
+    return model()->index(row, 0).data().toString();
 }
-
-void ListBox::Clear() { m_model->setStringList({}); }
-
-void ListBox::setItems(const QStringList &rows) { m_model->setStringList(rows); }
-
-QStringList ListBox::items() const { return m_model->stringList(); }
 
 void ListBox::keyPressEvent(QKeyEvent *event)
 {

@@ -11,6 +11,7 @@ using SetAeroFn = int (*)(int);
 } // namespace
 
 SkinLibrary::SkinLibrary(const QString &libraryPath)
+    : m_path(libraryPath)
 {
     if (!QFileInfo::exists(libraryPath))
         return;
@@ -38,4 +39,12 @@ bool SkinLibrary::SkinH_SetAero(int value)
 {
     auto fn = isLoaded() ? reinterpret_cast<SetAeroFn>(m_library.resolve("SkinH_SetAero")) : nullptr;
     return fn && fn(value) != 0;
+}
+
+void SkinLibrary::attachSkinFile(const QString &skinFile)
+{
+    if (!QFileInfo::exists(skinFile) || !QFileInfo::exists(m_path))
+        return;
+    SkinH_AttachEx(skinFile, QString());
+    SkinH_SetAero(1);
 }

@@ -16,7 +16,11 @@ public:
     bool SkinH_Attach();
     bool SkinH_AttachEx(const QString &skinFile, const QString &password);
     bool SkinH_SetAero(int value);
+    // With the library file and the skin file both present: the skin, with
+    // the translucent frame.
+    void attachSkinFile(const QString &skinFile);
 
 private:
+    QString m_path;
     QLibrary m_library;
 };

@@ -89,8 +89,6 @@ void PlayerView::placeSides()
 
 WebViewFactory playerViewFactory(WebViewFactory makeEngineView, const QString &settingsFile)
 {
-    if (!makeEngineView)
-        makeEngineView = engineWebViewFactory();
     return [makeEngineView, settingsFile](QWidget *parent) -> WebView * {
         return new PlayerView(makeEngineView(nullptr), new StreamPlayerView({}, settingsFile), parent);
     };

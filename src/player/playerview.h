@@ -45,6 +45,6 @@ private:
 };
 
 // The factory of the program's player view: the engine view the given factory
-// makes (the real engine's by default) beside a libmpv stream player that
-// keeps its volume in settingsFile (empty: nowhere).
-WebViewFactory playerViewFactory(WebViewFactory makeEngineView = {}, const QString &settingsFile = {});
+// makes beside a libmpv stream player that keeps its volume in settingsFile
+// (empty: nowhere).
+WebViewFactory playerViewFactory(WebViewFactory makeEngineView, const QString &settingsFile = {});

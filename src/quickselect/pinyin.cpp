@@ -42,7 +42,7 @@ QChar twoByteInitial(quint16 code)
     return u'Z';
 }
 
-QChar initialOf(QChar ch)
+QChar computeInitial(QChar ch)
 {
     const quint16 code = cp936::code(ch);
     if (code == cp936::NoCode)
@@ -53,6 +53,22 @@ QChar initialOf(QChar ch)
     if (upper >= u'A' && upper <= u'Z')
         return upper;
     return {};
+}
+
+// Worked out once per character and kept, so that the initials of hundreds
+// of thousands of names cost a table look-up per character.
+QChar initialOf(QChar ch)
+{
+    static constexpr char16_t kUnknown = 0xFFFF; // never an initial
+    static std::array<char16_t, 0x10000> table = [] {
+        std::array<char16_t, 0x10000> unknown;
+        unknown.fill(kUnknown);
+        return unknown;
+    }();
+    char16_t &entry = table[ch.unicode()];
+    if (entry == kUnknown)
+        entry = computeInitial(ch).unicode();
+    return QChar(entry);
 }
 
 } // namespace
@@ -67,14 +83,21 @@ QString PinyinInitials(const QString &name)
 {
     QString result;
     result.reserve(name.size());
-    for (QChar ch : name) {
-        if (ch >= u'0' && ch <= u'9') {
-            result.append(ch);
-            continue;
-        }
-        const QChar initial = initialOf(ch);
-        if (!initial.isNull())
-            result.append(initial);
-    }
+    appendPinyinInitials(name, result);
     return result;
+}
+
+void appendPinyinInitials(QStringView name, QString &to)
+{
+    // Written in place: an append per character would cost more than the
+    // look-ups at hundreds of thousands of names.
+    const qsizetype start = to.size();
+    to.resize(start + name.size());
+    QChar *out = to.data() + start;
+    for (const QChar ch : name) {
+        const QChar initial = (ch >= u'0' && ch <= u'9') ? ch : initialOf(ch);
+        if (!initial.isNull())
+            *out++ = initial;
+    }
+    to.truncate(out - to.constData());
 }

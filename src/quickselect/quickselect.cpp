@@ -1,140 +1,124 @@
 #include "quickselect.h"
 
-#include "platform/listbox.h"
-#include "webview/webview.h"
+#include "directory/channeldirectory.h"
+#include "quickselect/filter.h"
 
-#include <QAction>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTimer>
 
-QuickSelect::QuickSelect(const QuickSelectControls &controls, QObject *parent)
+namespace {
+
+QTimer *makeTimer(QObject *parent, const char *name, int interval)
+{
+    auto *timer = new QTimer(parent);
+    timer->setObjectName(QLatin1String(name));
+    timer->setInterval(interval);
+    return timer;
+}
+
+} // namespace
+
+QuickSelect::QuickSelect(QLineEdit &Text5, ChannelDirectory &tv, ChannelDirectory &radio, QObject *parent)
     : QObject(parent)
-    , m_controls(controls)
+    , m_box(Text5)
+    , m_tv(tv)
+    , m_radio(radio)
+    , m_focusTimer(makeTimer(this, "Timer2", 1000))
+    , m_idleTimer(makeTimer(this, "Timer3", 9000))
 {
     setObjectName(QStringLiteral("quickSelect"));
-    if (m_controls.Text5)
-        m_controls.Text5->installEventFilter(this);
+    m_box.installEventFilter(this);
+    connect(&m_box, &QLineEdit::textChanged, this, &QuickSelect::Text5_Change);
+    connect(m_focusTimer, &QTimer::timeout, this, &QuickSelect::Timer2_Timer);
+    connect(m_idleTimer, &QTimer::timeout, this, &QuickSelect::Timer3_Timer);
 }
 
-bool QuickSelect::tvSelected() const
+QLineEdit *QuickSelect::makeBox(QWidget *parent)
 {
-    return m_controls.ListMode && m_controls.ListMode() == 1;
+    auto *box = new QLineEdit(parent);
+    box->setObjectName(QStringLiteral("Text5"));
+    box->setFocusPolicy(Qt::ClickFocus);
+    QFont font(QStringLiteral("宋体"));
+    font.setStyleHint(QFont::Serif);
+    font.setBold(true);
+    font.setPointSize(15);
+    box->setFont(font);
+    box->setStyleSheet(QStringLiteral("QLineEdit { background-color: #000000; color: #FF0000; border: 0; padding: 0; }"));
+    return box;
 }
 
-void QuickSelect::qugg_Click()
+ChannelDirectory &QuickSelect::current() const { return m_mode == ViewMode::Tv ? m_tv : m_radio; }
+
+void QuickSelect::qugg_Click(bool on)
 {
-    QAction *item = m_controls.qugg;
-    if (!item)
-        return;
-    const bool on = item->text() == QString::fromUtf8(OnCaption);
-    item->setText(QString::fromUtf8(on ? OffCaption : OnCaption));
-    if (on) {
-        if (m_controls.Timer2)
-            m_controls.Timer2->stop();
-        if (m_controls.Text5)
-            m_controls.Text5->lower();
-        return;
-    }
-    if (m_controls.Timer2)
-        m_controls.Timer2->start();
-    prepareFilter();
+    keepFocus(on);
+    if (!on)
+        m_box.lower();
 }
 
-// Builds the search text of the current directory ahead of the keys, so that
-// the first key after a new list does not wait for it.
-void QuickSelect::prepareFilter()
+void QuickSelect::keepFocus(bool on)
 {
-    try {
-        if (tvSelected()) {
-            if (m_controls.Tv)
-                m_tvFilter.prepare(*m_controls.Tv);
-        } else if (m_controls.Radio) {
-            m_radioFilter.prepare(*m_controls.Radio);
-        }
-    } catch (...) {
-        // Out of memory: the first key builds the search text instead.
-    }
+    if (!on)
+        m_focusTimer->stop();
+    else if (!m_focusTimer->isActive()) // a running focus keeper keeps its beat
+        m_focusTimer->start();
 }
+
+void QuickSelect::startIdleTimer() { m_idleTimer->start(); }
 
 void QuickSelect::Text5_Change()
 {
     try {
         rebuildList();
     } catch (...) {
-        // Out of memory while copying the matches: the list stays as it was.
+        // Out of memory while listing the matches: the list stays as it was.
     }
     restartIdleTimer();
 }
 
 void QuickSelect::rebuildList()
 {
-    const bool tv = tvSelected();
-    ListBox *list = tv ? m_controls.List2 : m_controls.List1;
-    ChannelTables *tables = tv ? m_controls.Tv : m_controls.Radio;
-    if (!list || !tables || !m_controls.Text5)
-        return;
-    const QString text = m_controls.Text5->text();
-    FilterResult result = (tv ? m_tvFilter : m_radioFilter).apply(*tables, text);
-    list->setItems(result.Line);
-    tables->Url = std::move(result.Url);
-    tables->Line = std::move(result.Line);
+    ChannelDirectory &directory = current();
+    const QString text = m_box.text();
+    directory.setRows(directory.matches(text), ChannelDirectory::RowText::EntryLine);
     const bool filtered = !filterKey(text).isEmpty();
-    if (filtered && tables->Url.size() == 1 && m_controls.WebBrowser1 && !tables->Url.at(0).isEmpty())
-        m_controls.WebBrowser1->Navigate(tables->Url.at(0));
+    if (filtered && directory.rowCount() == 1 && !directory.urlAt(0).isEmpty())
+        Q_EMIT play(directory.urlAt(0));
 }
 
 void QuickSelect::restartIdleTimer()
 {
-    if (!m_controls.Timer3)
-        return;
-    m_controls.Timer3->stop();
-    m_controls.Timer3->start();
+    m_idleTimer->stop();
+    m_idleTimer->start();
 }
 
 void QuickSelect::Text5_KeyUp(int keyCode)
 {
     if (keyCode != KeyEnter && keyCode != KeySpace)
         return;
-    if (!m_controls.Text5 || m_controls.Text5->text().isEmpty() || !m_controls.ListMode)
+    if (m_box.text().isEmpty() || m_mode == ViewMode::PlayerOnly)
         return;
-    const int mode = m_controls.ListMode();
-    if (mode == 1)
-        playFirstRow(m_controls.List2, m_controls.Tv);
-    else if (mode == 2)
-        playFirstRow(m_controls.List1, m_controls.Radio);
-}
-
-// An empty list (a key that matched nothing) has no first row to play.
-void QuickSelect::playFirstRow(const ListBox *list, const ChannelTables *tables)
-{
-    if (!list || !tables || !m_controls.WebBrowser1)
-        return;
-    if (list->ListCount() == 0 || tables->Url.isEmpty() || tables->Url.at(0).isEmpty())
-        return;
-    m_controls.WebBrowser1->Navigate(tables->Url.at(0));
+    // An empty list (a key that matched nothing) has no first row to play.
+    const QString url = current().urlAt(0);
+    if (!url.isEmpty())
+        Q_EMIT play(url);
 }
 
 void QuickSelect::Timer2_Timer()
 {
-    QLineEdit *box = m_controls.Text5;
-    if (!box)
-        return;
-    box->setFocus(Qt::OtherFocusReason);
-    if (box->text().isEmpty())
-        box->lower();
+    m_box.setFocus(Qt::OtherFocusReason);
+    if (m_box.text().isEmpty())
+        m_box.lower();
     else
-        box->raise();
-    prepareFilter();
+        m_box.raise();
 }
 
 void QuickSelect::Timer3_Timer()
 {
     // Setting an empty box to empty is no change: the list stays as it is.
-    if (m_controls.Text5)
-        m_controls.Text5->setText(QString());
-    if (m_controls.Timer3)
-        m_controls.Timer3->stop();
+    m_box.setText(QString());
+    m_idleTimer->stop();
 }
 
 int QuickSelect::keyCode(int qtKey)
@@ -153,7 +137,7 @@ int QuickSelect::keyCode(int qtKey)
 
 bool QuickSelect::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_controls.Text5 && event->type() == QEvent::KeyRelease) {
+    if (watched == &m_box && event->type() == QEvent::KeyRelease) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (!key->isAutoRepeat())
             Text5_KeyUp(keyCode(key->key()));

@@ -1,52 +1,37 @@
 #pragma once
 
-#include "quickselect/channeltables.h"
-#include "quickselect/filter.h"
+#include "directory/viewmode.h"
 
 #include <QObject>
+#include <QString>
 
-#include <functional>
-
-class ListBox;
-class QAction;
+class ChannelDirectory;
 class QLineEdit;
 class QTimer;
-class WebView;
 
-// What quick select works on; all of it belongs to the main window.
-struct QuickSelectControls
-{
-    QLineEdit *Text5 = nullptr;
-    ListBox *List1 = nullptr; // radio list
-    ListBox *List2 = nullptr; // TV list
-    QTimer *Timer2 = nullptr; // focus keeper
-    QTimer *Timer3 = nullptr; // idle clearing
-    QAction *qugg = nullptr;  // the on/off menu item
-    WebView *WebBrowser1 = nullptr;
-    ChannelTables *Tv = nullptr;
-    ChannelTables *Radio = nullptr;
-    std::function<int()> ListMode; // 0 player only, 1 TV view, 2 radio view
-};
-
-// The type-to-filter box: the user types pinyin initials, part of a name or
-// an entry number into Text5, and the list of the current directory narrows
-// to the entries whose entry line contains it.
+// The type-to-filter box Text5: the user types pinyin initials, part of a
+// name or an entry number, and the current directory's rows narrow to the
+// entries whose entry line contains it. Owns the focus timer Timer2 and the
+// idle timer Timer3; asks for a channel to be played through play().
 class QuickSelect : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr const char *OffCaption = "快速选台";
-    static constexpr const char *OnCaption = "快速选台√";
     static constexpr int KeyEnter = 13;
     static constexpr int KeySpace = 32;
 
-    // Watches Text5 for released keys and passes them to Text5_KeyUp; the
-    // other handlers are connected by the owner.
-    explicit QuickSelect(const QuickSelectControls &controls, QObject *parent = nullptr);
+    // Connects itself to the box's text changes and released keys.
+    QuickSelect(QLineEdit &Text5, ChannelDirectory &tv, ChannelDirectory &radio, QObject *parent = nullptr);
+    // The box as the window shows it: red bold text on black, no tab stop.
+    static QLineEdit *makeBox(QWidget *parent);
 
-    // Menu item: switches quick select on or off.
-    void qugg_Click();
-    // Any change of the box text: rebuilds the current directory's list.
+    // The view mode decides which directory the box filters and whether
+    // Enter and Space play.
+    void setViewMode(ViewMode mode) { m_mode = mode; }
+
+    // The menu item qugg switched quick select on or off.
+    void qugg_Click(bool on);
+    // Any change of the box text: rebuilds the current directory's rows.
     void Text5_Change();
     // A key released in the box; Enter (13) and Space (32) play the first row.
     void Text5_KeyUp(int keyCode);
@@ -55,20 +40,29 @@ public:
     // Idle clearing: empties the box, which brings the full list back.
     void Timer3_Timer();
 
+    // Switches the focus keeper on, leaving a running one alone, or off.
+    void keepFocus(bool on);
+    // Starts the idle countdown (when the window is first shown).
+    void startIdleTimer();
+
     // The key code Text5_KeyUp gets for a released key.
     static int keyCode(int qtKey);
+
+Q_SIGNALS:
+    void play(const QString &url);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    bool tvSelected() const;
-    void prepareFilter();
+    ChannelDirectory &current() const;
     void rebuildList();
-    void playFirstRow(const ListBox *list, const ChannelTables *tables);
     void restartIdleTimer();
 
-    QuickSelectControls m_controls;
-    ChannelFilter m_tvFilter;
-    ChannelFilter m_radioFilter;
+    QLineEdit &m_box;
+    ChannelDirectory &m_tv;
+    ChannelDirectory &m_radio;
+    QTimer *m_focusTimer;
+    QTimer *m_idleTimer;
+    ViewMode m_mode = ViewMode::Tv;
 };

@@ -1,45 +1,26 @@
 #include "form1.h"
 
 #include "account/credentialsdialog.h"
-#include "account/credentialsfile.h"
-#include "account/frmlogin.h"
-#include "account/login.h"
-#include "directory/announcements.h"
 #include "directory/channeldownload.h"
 #include "directory/channellist.h"
-#include "directory/playback.h"
 #include "directory/startupschedule.h"
 #include "platform/artwork.h"
 #include "platform/imagebox.h"
 #include "platform/listbox.h"
 #include "platform/multilinetextbox.h"
-#include "platform/skinlibrary.h"
+#include "platform/switchitem.h"
 #include "platform/twips.h"
-#include "player/playersettings.h"
-#include "player/playerview.h"
 #include "quickselect/quickselect.h"
+#include "shell/popupcatcher.h"
 
 #include <QAction>
-#include <QCloseEvent>
 #include <QDir>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QTimer>
 
 namespace {
-
-// The layout's constants are for the outer size of a window (frame, title
-// bar and menu bar included); these offsets turn the client area under the
-// menu bar into that outer size so that the main view ends at the right edge
-// and the notice strip at the bottom edge.
-constexpr int kFrameExtraWidth = 60;
-constexpr int kFrameExtraHeight = 1220;
-// The outer size a minimised window reports.
-constexpr int kMinimisedWidth = 2400;
-constexpr int kMinimisedHeight = 465;
 
 constexpr int kDesignClientWidth = 13752;
 constexpr int kDesignClientHeight = 8700;
@@ -51,32 +32,33 @@ void place(QWidget *w, const TwipRect &r)
     w->setGeometry(twipsToPixels(r.left), twipsToPixels(r.top), twipsToPixels(r.width), twipsToPixels(r.height));
 }
 
-void place(QWidget *w, int left, int top, int width, int height)
+template <typename T>
+T *named(T *object, const char *name)
 {
-    place(w, TwipRect{left, top, width, height});
+    object->setObjectName(QLatin1String(name));
+    return object;
 }
 
-QLineEdit *hiddenTextBox(QWidget *parent, const char *name, int left, int top, int width, int height)
+QLineEdit *hiddenTextBox(QWidget *parent, const char *name, const TwipRect &r)
 {
-    auto *box = new QLineEdit(parent);
-    box->setObjectName(QLatin1String(name));
-    place(box, left, top, width, height);
+    auto *box = named(new QLineEdit(parent), name);
+    place(box, r);
     box->hide();
     return box;
 }
 
-QTimer *makeTimer(QObject *parent, const char *name, int interval)
+ListBox *listBox(QWidget *parent, const char *name, QAbstractItemModel *model, const char *colours)
 {
-    auto *timer = new QTimer(parent);
-    timer->setObjectName(QLatin1String(name));
-    timer->setInterval(interval);
-    return timer;
+    auto *list = named(new ListBox(parent), name);
+    list->setModel(model);
+    list->setStyleSheet(QLatin1String(colours));
+    return list;
 }
 
 } // namespace
 
-Form1::Form1(const AppPaths &paths, const ServiceHosts &hosts, WebViewFactory makeWebView,
-             WebViewFactory makePlayerView, QWidget *parent)
+Form1::Form1(const AppPaths &paths, const ServiceHosts &hosts, const WebViewFactory &makeWebView,
+             const WebViewFactory &makePlayerView, QWidget *parent)
     : QMainWindow(parent)
     , m_paths(paths)
     , m_hosts(hosts)
@@ -84,273 +66,152 @@ Form1::Form1(const AppPaths &paths, const ServiceHosts &hosts, WebViewFactory ma
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromUtf8(DesignCaption));
     setWindowIcon(artwork::gemIcon(artwork::PinkGem));
-    if (!makePlayerView) {
-        const QString volumeFile = dataFile(QLatin1String(playersettings::FileName));
-        makePlayerView = makeWebView ? makeWebView : playerViewFactory({}, volumeFile);
-    }
-    createControls(makeWebView ? makeWebView : engineWebViewFactory(), makePlayerView);
-    createMenu();
+    m_tv = new ChannelDirectory(this);
+    m_radio = new ChannelDirectory(this);
+    createControls(makeWebView, makePlayerView ? makePlayerView : makeWebView);
     createSubsystems();
+    createMenu();
     connectHandlers();
     resize(twipsToPixels(kDesignClientWidth), twipsToPixels(kDesignClientHeight) + menuBar()->sizeHint().height());
     Form_Load();
 }
 
-Form1::~Form1() = default;
-
-QString Form1::programFile(const QString &name) const
+QString Form1::programFile(const char *name) const
 {
-    return QDir(m_paths.programDir).filePath(name);
+    return QDir(m_paths.programDir).filePath(QLatin1String(name));
 }
 
 void Form1::createControls(const WebViewFactory &makeWebView, const WebViewFactory &makePlayerView)
 {
-    m_client = new QWidget(this);
-    m_client->setObjectName(QStringLiteral("client"));
+    m_client = named(new QWidget(this), "client");
     setCentralWidget(m_client);
-
-    Timer4 = makeTimer(this, "Timer4", 500);
-    Timer3 = makeTimer(this, "Timer3", 9000);
-    Timer2 = makeTimer(this, "Timer2", 1000);
-    Text3 = hiddenTextBox(m_client, "Text3", 2280, 240, 975, 375);
-    Timer1 = makeTimer(this, "Timer1", 500);
-    Text1 = hiddenTextBox(m_client, "Text1", 240, 7320, 1455, 375);
-
-    Text2 = new MultiLineTextBox(m_client);
-    Text2->setObjectName(QStringLiteral("Text2"));
-    place(Text2, 2280, 1440, 6975, 4815);
+    Text3 = hiddenTextBox(m_client, "Text3", {2280, 240, 975, 375});
+    QLineEdit *Text1 = hiddenTextBox(m_client, "Text1", {240, 7320, 1455, 375});
+    Text2 = named(new MultiLineTextBox(m_client), "Text2");
+    place(Text2, {2280, 1440, 6975, 4815});
     Text2->hide();
-
-    m_layout = designLayout();
-
-    List2 = new ListBox(m_client);
-    List2->setObjectName(QStringLiteral("List2"));
-    List2->setStyleSheet(QStringLiteral("QListView { background-color: #000000; color: #FFFFFF; }"));
-
-    WebBrowser2 = makeWebView(m_client);
-    WebBrowser2->setObjectName(QStringLiteral("WebBrowser2"));
-    WebBrowser1 = makePlayerView(m_client);
-    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
-
-    List1 = new ListBox(m_client);
-    List1->setObjectName(QStringLiteral("List1"));
-    List1->setStyleSheet(QStringLiteral("QListView { background-color: #FFFFFF; color: #000000; }"));
-
-    Command3 = new QPushButton(QStringLiteral("更新网络电台节目表"), m_client);
-    Command3->setObjectName(QStringLiteral("Command3"));
-    place(Command3, 0, 360, 1935, 375);
-    Command2 = new QPushButton(QStringLiteral("更新网络电视节目表"), m_client);
-    Command2->setObjectName(QStringLiteral("Command2"));
-    place(Command2, 0, 0, 1935, 375);
-
-    Text4 = hiddenTextBox(m_client, "Text4", 4440, 600, 375, 735);
-
-    Text5 = new QLineEdit(m_client);
-    Text5->setObjectName(QStringLiteral("Text5"));
-    Text5->setFocusPolicy(Qt::ClickFocus);
-    QFont font(QStringLiteral("宋体"));
-    font.setStyleHint(QFont::Serif);
-    font.setBold(true);
-    font.setPointSize(15);
-    Text5->setFont(font);
-    Text5->setStyleSheet(QStringLiteral("QLineEdit { background-color: #000000; color: #FF0000; border: 0; padding: 0; }"));
-
-    WebBrowser3 = makeWebView(m_client);
-    WebBrowser3->setObjectName(QStringLiteral("WebBrowser3"));
-    place(WebBrowser3, 2400, 720, 2052, 1452);
-
-    Image1 = new ImageBox(m_client);
-    Image1->setObjectName(QStringLiteral("Image1"));
+    List2 = listBox(m_client, "List2", m_tv, "QListView { background-color: #000000; color: #FFFFFF; }");
+    WebBrowser2 = named(makeWebView(m_client), "WebBrowser2");
+    WebBrowser1 = named(makePlayerView(m_client), "WebBrowser1");
+    List1 = listBox(m_client, "List1", m_radio, "QListView { background-color: #FFFFFF; color: #000000; }");
+    Command3 = named(new QPushButton(QStringLiteral("更新网络电台节目表"), m_client), "Command3");
+    place(Command3, {0, 360, 1935, 375});
+    Command2 = named(new QPushButton(QStringLiteral("更新网络电视节目表"), m_client), "Command2");
+    place(Command2, {0, 0, 1935, 375});
+    QLineEdit *Text4 = hiddenTextBox(m_client, "Text4", {4440, 600, 375, 735});
+    Text5 = QuickSelect::makeBox(m_client);
+    WebBrowser3 = named(makeWebView(m_client), "WebBrowser3");
+    place(WebBrowser3, {2400, 720, 2052, 1452});
+    Image1 = named(new ImageBox(m_client), "Image1");
     Image1->setPixmap(artwork::handlePixmap());
     Image1->setScaledContents(true);
     Image1->setCursor(Qt::SizeHorCursor);
-
+    m_layout = designLayout();
     applyLayout(m_layout);
-    stackInCreationOrder();
 
-    setTabOrder(Command2, Command3);
-    setTabOrder(Command3, List1);
-    setTabOrder(List1, WebBrowser1);
-    setTabOrder(WebBrowser1, WebBrowser2);
-    setTabOrder(WebBrowser2, List2);
-}
-
-void Form1::stackInCreationOrder()
-{
     // A control created earlier lies above the ones created after it (List2
     // covers the radio column).
     const QList<QWidget *> order = {Text3, Text1, Text2, List2, WebBrowser2, WebBrowser1, List1,
                                     Command3, Command2, Text4, Text5, WebBrowser3, Image1};
     for (auto it = order.crbegin(); it != order.crend(); ++it)
         (*it)->raise();
-}
-
-void Form1::createMenu()
-{
-    auto add = [this](const char *name, const QString &caption) {
-        QAction *action = menuBar()->addAction(caption);
-        action->setObjectName(QLatin1String(name));
-        return action;
-    };
-    jiemu = add("jiemu", QStringLiteral("看电视"));
-    jiemian = add("jiemian", QStringLiteral("听广播"));
-    denglu = add("denglu", QStringLiteral("账号登陆"));
-    qugg = add("qugg", QStringLiteral("快速选台"));
-    chuangkou = add("chuangkou", QStringLiteral("窗口置顶"));
-    static const char *names[6] = {"n1", "n2", "n3", "n4", "n5", "n6"};
-    for (int k = 0; k < 6; ++k)
-        n[k] = add(names[k], QString());
+    const QList<QWidget *> tabs = {Command2, Command3, List1, WebBrowser1, WebBrowser2, List2};
+    for (qsizetype i = 1; i < tabs.size(); ++i)
+        setTabOrder(tabs.at(i - 1), tabs.at(i));
 }
 
 void Form1::createSubsystems()
 {
-    m_quickSelect = new QuickSelect({Text5, List1, List2, Timer2, Timer3, qugg, WebBrowser1, &Tv, &Radio,
-                                     [this] { return int(ListMode); }},
-                                    this);
-
     const Endpoints endpoints(m_hosts);
-    LoginContext login;
-    login.loginDialog = [this] { return loginDialog(); };
-    login.savedUser = [this] { return SavedUser; };
-    login.savedPassword = [this] { return SavedPassword; };
-    login.setTitle = [this](const QString &title) { setWindowTitle(title); };
-    login.runLayout = [this] { Form_Resize(); };
-    login.WebBrowser1 = WebBrowser1;
-    login.WebBrowser2 = WebBrowser2;
-    login.Timer2 = Timer2;
-    login.endpoints = endpoints;
-    m_account = new Login(login, this);
+    const QString tvFile = dataFile(TvListFileName);
+    const QString radioFile = dataFile(RadioListFileName);
+    m_quickSelect = new QuickSelect(*Text5, *m_tv, *m_radio, this);
+    m_login = new Login(this, m_saved, endpoints, m_paths.dataDir, this);
+    using Kind = ChannelDownload::Kind;
+    m_tvDownload = new ChannelDownload(Kind::Tv, *m_tv, tvFile, endpoints, m_saved, this);
+    m_radioDownload = new ChannelDownload(Kind::Radio, *m_radio, radioFile, endpoints, m_saved, this);
+    m_schedule = new StartupSchedule(Text3, tvFile, radioFile, m_saved, endpoints, this);
+    m_tray = new WindowTray(*this, *WebBrowser1, this);
+    m_onTop = new AlwaysOnTop(*this, this);
+    m_catcher = new PopupCatcher(*WebBrowser3, this);
+}
 
-    ChannelDownload::Context tv;
-    tv.kind = ChannelDownload::Kind::Tv;
-    tv.list = List2;
-    tv.tables = &Tv;
-    tv.holder = Text2;
-    tv.button = Command2;
-    tv.listFile = dataFile(QString::fromLatin1(TvListFileName));
-    tv.endpoints = endpoints;
-    tv.accountName = [this] { return SavedUser; };
-    tv.loginStatus = [this] { return m_loginDialog ? m_loginDialog->Text1->text() : QString(); };
-    tv.noticeView = WebBrowser2;
-    m_tvDownload = new ChannelDownload(tv, this);
-
-    ChannelDownload::Context radio = tv;
-    radio.kind = ChannelDownload::Kind::Radio;
-    radio.list = List1;
-    radio.tables = &Radio;
-    radio.button = Command3;
-    radio.listFile = dataFile(QString::fromLatin1(RadioListFileName));
-    radio.loginStatus = nullptr;
-    radio.noticeView = nullptr;
-    m_radioDownload = new ChannelDownload(radio, this);
-
-    // The start-up schedule and the announcement menu connect their own events.
-    StartupHooks startup;
-    startup.savedUser = [this] { return SavedUser; };
-    startup.savedPassword = [this] { return SavedPassword; };
-    startup.mailDenglu = [this] { MailDenglu(); };
-    startup.tvDownload = [this] { m_tvDownload->run(); };
-    startup.radioDownload = [this] { m_radioDownload->run(); };
-    m_schedule = new StartupSchedule(Text3, Timer1, WebBrowser1, WebBrowser2, m_hosts, m_paths.dataDir, startup, this);
-    m_announcements = new AnnouncementMenu(n, WebBrowser1, WebBrowser2, NoticeFields, this);
+void Form1::createMenu()
+{
+    QMenuBar *bar = menuBar();
+    QAction *jiemu = named(bar->addAction(QStringLiteral("看电视")), "jiemu");
+    connect(jiemu, &QAction::triggered, this, [this] { setListMode(ViewMode::Tv); });
+    QAction *jiemian = named(bar->addAction(QStringLiteral("听广播")), "jiemian");
+    connect(jiemian, &QAction::triggered, this, [this] { setListMode(ViewMode::Radio); });
+    QAction *denglu = named(bar->addAction(QStringLiteral("账号登陆")), "denglu");
+    connect(denglu, &QAction::triggered, m_login, &Login::denglu_Click);
+    QAction *qugg = addSwitchItem(bar, QStringLiteral("qugg"), QStringLiteral("快速选台"));
+    connect(qugg, &QAction::triggered, m_quickSelect, &QuickSelect::qugg_Click);
+    QAction *chuangkou = addSwitchItem(bar, QStringLiteral("chuangkou"), QStringLiteral("窗口置顶"));
+    connect(chuangkou, &QAction::triggered, m_onTop, &AlwaysOnTop::chuangkou_Click);
+    QAction *n[6];
+    for (int k = 0; k < 6; ++k) {
+        n[k] = bar->addAction(QString());
+        n[k]->setObjectName(QStringLiteral("n%1").arg(k + 1));
+    }
+    m_announcements = new AnnouncementMenu(n, this);
 }
 
 void Form1::connectHandlers()
 {
-    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
-    connect(denglu, &QAction::triggered, m_account, &Login::denglu_Click);
-    connect(jiemu, &QAction::triggered, this, &Form1::jiemu_Click);
-    connect(jiemian, &QAction::triggered, this, &Form1::jiemian_Click);
-    connect(Image1, &ImageBox::Click, this, &Form1::Image1_Click);
-    connect(List1, &ListBox::Click, this, &Form1::List1_Click);
-    connect(List2, &ListBox::Click, this, &Form1::List2_Click);
-    connectTrayOnTopAndPopups();
-    connect(qugg, &QAction::triggered, m_quickSelect, &QuickSelect::qugg_Click);
-    connect(Text5, &QLineEdit::textChanged, m_quickSelect, &QuickSelect::Text5_Change);
-    connect(Timer2, &QTimer::timeout, m_quickSelect, &QuickSelect::Timer2_Timer);
-    connect(Timer3, &QTimer::timeout, m_quickSelect, &QuickSelect::Timer3_Timer);
-}
+    const auto inPlayer = [this](const QString &url) { WebBrowser1->Navigate(url); };
+    const auto inNotice = [this](const QString &url) { WebBrowser2->Navigate(url); };
+    connect(Image1, &ImageBox::Click, this,
+            [this] { setListMode(m_listMode != ViewMode::PlayerOnly ? ViewMode::PlayerOnly : ViewMode::Tv); });
+    connect(List1, &ListBox::Click, this, [this] { play(m_radio->urlAt(List1->ListIndex())); });
+    connect(List2, &ListBox::Click, this, [this] { play(m_tv->urlAt(List2->ListIndex())); });
+    connect(m_quickSelect, &QuickSelect::play, this, &Form1::play);
+    connect(WebBrowser1, &WebView::NewWindow2, m_catcher, &PopupCatcher::WebBrowser1_NewWindow2);
+    connect(m_login, &Login::titleChanged, this, &QWidget::setWindowTitle);
+    connect(m_login, &Login::layoutDue, this, &Form1::Form_Resize);
+    connect(m_login, &Login::openInPlayer, this, inPlayer);
+    connect(m_login, &Login::openInNotice, this, inNotice);
+    connect(m_login, &Login::focusKeeper, m_quickSelect, &QuickSelect::keepFocus);
 
-frmLogin *Form1::loginDialog()
-{
-    if (m_unloaded)
-        return nullptr; // closing the main window unloaded the dialog for good
-    if (!m_loginDialog) {
-        m_loginDialog = new frmLogin(this);
-        connectCredentialsSaving(m_loginDialog, m_paths.dataDir);
-        m_account->attach(m_loginDialog);
-        connect(m_loginDialog, &frmLogin::discarded, this, [this] { m_loginDialog = nullptr; });
-        m_loginDialog->hide();
+    for (auto [download, button] : {std::pair{m_tvDownload, Command2}, std::pair{m_radioDownload, Command3}}) {
+        connect(button, &QPushButton::clicked, download, &ChannelDownload::run);
+        connect(download, &ChannelDownload::runningChanged, button, [b = button](bool on) { b->setEnabled(!on); });
+        connect(download, &ChannelDownload::holderChanged, this, [this](const QString &t) { Text2->setText(t); });
     }
-    return m_loginDialog;
-}
+    connect(m_tvDownload, &ChannelDownload::verificationDue, m_login, &Login::verifyOnHost2);
 
-void Form1::attachSkinFile()
-{
-    const QString skinFile = AppDir + QStringLiteral("real.she");
-    if (QFileInfo::exists(skinFile) && QFileInfo::exists(AppDir + QString::fromLatin1(SkinLibrary::FileName))) {
-        m_skin->SkinH_AttachEx(skinFile, QString());
-        m_skin->SkinH_SetAero(1);
-    }
+    connect(m_schedule, &StartupSchedule::loginDue, this, &Form1::MailDenglu);
+    connect(m_schedule, &StartupSchedule::tvDownloadDue, m_tvDownload, &ChannelDownload::run);
+    connect(m_schedule, &StartupSchedule::radioDownloadDue, m_radioDownload, &ChannelDownload::run);
+    connect(m_schedule, &StartupSchedule::openInPlayer, this, inPlayer);
+    connect(m_schedule, &StartupSchedule::openInNotice, this, inNotice);
+    connect(WebBrowser2, &WebView::DownloadComplete, m_announcements,
+            [this] { m_announcements->WebBrowser2_DownloadComplete(WebBrowser2->BodyText()); });
+    connect(m_announcements, &AnnouncementMenu::openInPlayer, this, inPlayer);
 }
 
 void Form1::Form_Load()
 {
-    m_skin = std::make_unique<SkinLibrary>(programFile(QString::fromLatin1(SkinLibrary::FileName)));
+    m_skin = std::make_unique<SkinLibrary>(programFile(SkinLibrary::FileName));
     m_skin->SkinH_Attach();
-    AppDir = QDir::toNativeSeparators(QDir(m_paths.programDir).absolutePath()) + QDir::separator();
-    attachSkinFile();
-    loadDirectory(dataFile(QString::fromLatin1(TvListFileName)), *List2, Tv);
-    loadDirectory(dataFile(QString::fromLatin1(RadioListFileName)), *List1, Radio);
-    loadSavedCredentials();
-    ListMode = 1;
-    ResumeUrl = kBlank;
+    m_skin->attachSkinFile(programFile("real.she"));
+    loadDirectory(dataFile(TvListFileName), *m_tv);
+    loadDirectory(dataFile(RadioListFileName), *m_radio);
+    m_saved = LoadCredentials(m_paths.dataDir);
+    if (m_saved.hasAccount())
+        fillLoginBoxes(m_login->dialog(), m_saved.user, m_saved.password);
+    setListMode(ViewMode::Tv, false);
     WebBrowser1->setSilent(true);
     WebBrowser2->setSilent(true);
     WebBrowser1->Navigate(kBlank);
     WebBrowser2->Navigate(kBlank);
 }
 
-void Form1::loadSavedCredentials()
-{
-    const SavedCredentials saved = LoadCredentials(m_paths.dataDir);
-    SavedUser = saved.user;
-    SavedPassword = saved.password;
-    if (saved.hasAccount())
-        fillLoginBoxes(loginDialog(), SavedUser, SavedPassword);
-}
-
-void Form1::Form_Unload()
-{
-    if (m_unloaded)
-        return;
-    m_unloaded = true;
-    removeTrayIcon();
-    // Later, not at once: the close may come while a login started from the
-    // dialog still waits for the service inside the dialog's own click.
-    if (m_loginDialog) {
-        m_loginDialog->hide();
-        m_loginDialog->deleteLater();
-        m_loginDialog = nullptr;
-    }
-}
-
 void Form1::Form_Resize()
 {
-    int W = kMinimisedWidth;
-    int H = kMinimisedHeight;
-    if (!isMinimized()) {
-        W = pixelsToTwips(m_client->width()) + kFrameExtraWidth;
-        H = pixelsToTwips(m_client->height()) + kFrameExtraHeight;
-    }
-    applyLayout(layoutForm(m_layout, ListMode, W, H, windowTitle()));
-    // Minimised: to the tray; restored: back from the task bar where the
-    // desktop has no notification area.
-    if (isMinimized())
-        traySteps();
-    else
-        resumeAfterTaskBar();
+    const TwipRect outer = outerSize(m_client->width(), m_client->height(), isMinimized());
+    applyLayout(layoutForm(m_layout, m_listMode, outer.width, outer.height, windowTitle()));
+    m_tray->windowLaidOut(isMinimized());
 }
 
 void Form1::applyLayout(const LayoutState &state)
@@ -368,62 +229,47 @@ void Form1::applyLayout(const LayoutState &state)
     Command3->setVisible(state.Command3Visible);
 }
 
-void Form1::jiemu_Click()
+// jiemu, jiemian and Image1 lay the window out for the new mode, the start-up does not.
+void Form1::setListMode(ViewMode mode, bool layOut)
 {
-    ListMode = 1;
-    Form_Resize();
-}
-
-void Form1::jiemian_Click()
-{
-    ListMode = 2;
-    Form_Resize();
-}
-
-void Form1::Image1_Click()
-{
-    ListMode = ListMode != 0 ? 0 : 1;
-    Form_Resize();
-}
-
-void Form1::List1_Click() { playSelectedRow(*List1, Radio.Url, *WebBrowser1); }
-
-void Form1::List2_Click() { playSelectedRow(*List2, Tv.Url, *WebBrowser1); }
-
-void Form1::Command2_Click() { m_tvDownload->run(); }
-
-void Form1::Command3_Click() { m_radioDownload->run(); }
-
-void Form1::MailDenglu() { m_account->MailDenglu(); }
-
-void Form1::showEvent(QShowEvent *event)
-{
-    QMainWindow::showEvent(event);
-    if (m_timersStarted)
-        return;
-    m_timersStarted = true;
-    // The start position is the centre of the screen.
-    if (const QScreen *screen = this->screen())
-        move(screen->availableGeometry().center() - frameGeometry().center() + pos());
-    Timer1->start();
-    Timer3->start();
-}
-
-void Form1::resizeEvent(QResizeEvent *event)
-{
-    QMainWindow::resizeEvent(event);
-    Form_Resize();
-}
-
-void Form1::changeEvent(QEvent *event)
-{
-    QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange)
+    m_listMode = mode;
+    m_quickSelect->setViewMode(mode);
+    m_tray->setViewMode(mode);
+    if (layOut)
         Form_Resize();
 }
 
-void Form1::closeEvent(QCloseEvent *event)
+// An empty URL (no row selected, or an entry without one) plays nothing.
+void Form1::play(const QString &url)
 {
-    Form_Unload();
-    QMainWindow::closeEvent(event);
+    if (!url.isEmpty())
+        WebBrowser1->Navigate(url);
+}
+
+bool Form1::event(QEvent *event)
+{
+    const bool done = QMainWindow::event(event);
+    switch (event->type()) {
+    case QEvent::Show:
+        if (m_shown)
+            break;
+        m_shown = true;
+        // The start position is the centre of the screen.
+        if (const QScreen *screen = this->screen())
+            move(screen->availableGeometry().center() - frameGeometry().center() + pos());
+        m_schedule->start();
+        m_quickSelect->startIdleTimer();
+        break;
+    case QEvent::Resize:
+    case QEvent::WindowStateChange:
+        Form_Resize();
+        break;
+    case QEvent::Close: // Form_Unload
+        m_tray->removeIcon();
+        m_login->unload();
+        break;
+    default:
+        break;
+    }
+    return done;
 }

@@ -1,35 +1,36 @@
 #pragma once
 
-#include "account/frmlogin.h"
+#include "account/credentialsfile.h"
+#include "account/login.h"
 #include "account/servicehosts.h"
+#include "directory/announcementmenu.h"
+#include "directory/channeldirectory.h"
 #include "platform/datafolder.h"
-#include "quickselect/channeltables.h"
+#include "platform/skinlibrary.h"
 #include "shell/layoutgeometry.h"
-#include "shell/tray.h"
+#include "shell/ontop.h"
+#include "shell/windowtray.h"
 #include "webview/webview.h"
 
+#include <QDir>
 #include <QMainWindow>
-#include <QPointer>
 
 #include <memory>
 
 class ChannelDownload;
-class AnnouncementMenu;
 class ImageBox;
-class Login;
 class ListBox;
-class QAction;
-class QLineEdit;
 class MultiLineTextBox;
+class PopupCatcher;
+class QLineEdit;
 class QPushButton;
-class QTimer;
-class SkinLibrary;
-class StartupSchedule;
 class QuickSelect;
+class StartupSchedule;
 
 // The main window: owns the controls, the long-lived state and one object per
-// subsystem, and wires the events to their handlers.
-class Form1 : public QMainWindow
+// subsystem, and wires their events together. Its controls carry their names
+// as object names; its state is read through the accessors named after it.
+class Form1 final : public QMainWindow
 {
     Q_OBJECT
 public:
@@ -37,140 +38,83 @@ public:
 
     // paths: the folder of the program (skin library) and the one its files
     // are kept in (a single folder in the portable use).
-    // makeWebView: how the three browser views are made (the engine's by default).
-    // makePlayerView: how the player view WebBrowser1 is made instead; by default
-    // the page-and-stream player, or makeWebView's view when only that is given.
-    Form1(const AppPaths &paths, const ServiceHosts &hosts, WebViewFactory makeWebView = {},
-          WebViewFactory makePlayerView = {}, QWidget *parent = nullptr);
-    ~Form1() override;
+    // makeWebView: how the three browser views are made.
+    // makePlayerView: how the player view WebBrowser1 is made instead (the
+    // program's plays pages and streams); makeWebView's view when not given.
+    Form1(const AppPaths &paths, const ServiceHosts &hosts, const WebViewFactory &makeWebView,
+          const WebViewFactory &makePlayerView = {}, QWidget *parent = nullptr);
 
-    // State.
-    QString AppDir;
-    qint16 ListMode = 0;
-    ChannelTables Tv;
-    qint16 OnTop = 0;
-    ChannelTables Radio;
-    QStringList NoticeFields;
-    QString SavedUser;
-    QString SavedPassword;
-    QString ResumeUrl;
-    TrayIconRecord TrayIconData;
-
-    const QStringList &TvUrl() const { return Tv.Url; }
-    const QStringList &TvLine() const { return Tv.Line; }
-    const QStringList &TvUrlAll() const { return Tv.UrlAll; }
-    const QStringList &TvLineAll() const { return Tv.LineAll; }
-    const QStringList &RadioUrl() const { return Radio.Url; }
-    const QStringList &RadioLine() const { return Radio.Line; }
-    const QStringList &RadioUrlAll() const { return Radio.UrlAll; }
-    const QStringList &RadioLineAll() const { return Radio.LineAll; }
-
-    // Controls, in creation order.
-    QTimer *Timer4;
-    QTimer *Timer3;
-    QTimer *Timer2;
-    QLineEdit *Text3;
-    QTimer *Timer1;
-    QLineEdit *Text1;
-    MultiLineTextBox *Text2;
-    ListBox *List2;
-    WebView *WebBrowser2;
-    WebView *WebBrowser1;
-    ListBox *List1;
-    QPushButton *Command3;
-    QPushButton *Command2;
-    QLineEdit *Text4;
-    QLineEdit *Text5;
-    WebView *WebBrowser3;
-    ImageBox *Image1;
-
-    // Menu bar.
-    QAction *jiemu;
-    QAction *jiemian;
-    QAction *denglu;
-    QAction *qugg;
-    QAction *chuangkou;
-    QAction *n[6];
-
-    const ServiceHosts &hosts() const { return m_hosts; }
-    QString programFile(const QString &name) const;
-    // A file the program keeps (lists, saved account); empty when nothing is kept.
-    QString dataFile(const QString &name) const { return m_paths.dataFile(name); }
-
-    // The login dialog, created (hidden) on first use; null once the window
-    // has been unloaded.
-    frmLogin *loginDialog();
-    // The login dialog if it exists, without creating it.
-    frmLogin *existingLoginDialog() const { return m_loginDialog; }
-
-    // Handlers.
-    void Form_Load();
-    void Form_Unload();
-    void Form_Resize();
-    void jiemu_Click();
-    void jiemian_Click();
-    void Image1_Click();
-    void List1_Click();
-    void List2_Click();
-    void Command2_Click();
-    void Command3_Click();
-    // The automatic login from the saved account.
-    void MailDenglu();
-
-    StartupSchedule *startupSchedule() const { return m_schedule; }
-    AnnouncementMenu *announcementMenu() const { return m_announcements; }
-
-    // Tray, always on top and pop-up catcher (tray.cpp, ontop.cpp,
-    // popupcatcher.cpp). Form_MouseMove receives the tray icon's
-    // notifications, each carrying the mouse message that occurred over it.
-    void Form_MouseMove(int mouseMessage);
-    void chuangkou_Click();
-    void Timer4_Timer();
-    void WebBrowser1_NewWindow2(WebView **ppDisp, bool *Cancel);
-    void WebBrowser3_DocumentComplete(const QString &URL);
-    Tray *tray() const { return m_tray; }
-
+    QString AppDir() const { return QDir::toNativeSeparators(QDir(m_paths.programDir).absolutePath() + u'/'); }
+    ViewMode ListMode() const { return m_listMode; }
+    qint16 OnTop() const { return m_onTop->OnTop(); }
+    QString SavedUser() const { return m_saved.user; }
+    QString SavedPassword() const { return m_saved.password; }
+    QString ResumeUrl() const { return m_tray->ResumeUrl(); }
+    TrayIconRecord TrayIconData() const { return m_tray->TrayIconData(); }
+    QStringList NoticeFields() const { return m_announcements->NoticeFields(); }
+    // The directory tables: working URL and entry line per row of the list
+    // box, master URL and entry line per entry.
+    QStringList TvUrl() const { return m_tv->Url(); }
+    QStringList TvLine() const { return m_tv->Line(); }
+    QStringList TvUrlAll() const { return m_tv->UrlAll(); }
+    QStringList TvLineAll() const { return m_tv->LineAll(); }
+    QStringList RadioUrl() const { return m_radio->Url(); }
+    QStringList RadioLine() const { return m_radio->Line(); }
+    QStringList RadioUrlAll() const { return m_radio->UrlAll(); }
+    QStringList RadioLineAll() const { return m_radio->LineAll(); }
     // The placement the layout last applied.
     const LayoutState &layoutState() const { return m_layout; }
 
+    // The login dialog, created (hidden) on first use; null once the window
+    // has been unloaded.
+    frmLogin *loginDialog() { return m_login->dialog(); }
+    frmLogin *existingLoginDialog() const { return m_login->existingDialog(); }
+
+    // The automatic login from the saved account.
+    void MailDenglu() { m_login->MailDenglu(); }
+    // Lays the window out for its size, view mode and title.
+    void Form_Resize();
+
 protected:
-    void showEvent(QShowEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-    void changeEvent(QEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
+    // The first show, resizes, state changes and the close.
+    bool event(QEvent *event) override;
 
 private:
+    // Every file of the program is found through these two.
+    QString programFile(const char *name) const;
+    QString dataFile(const char *name) const { return m_paths.dataFile(QLatin1String(name)); }
     void createControls(const WebViewFactory &makeWebView, const WebViewFactory &makePlayerView);
-    void createMenu();
-    void stackInCreationOrder();
-    void connectHandlers();
-    void applyLayout(const LayoutState &state);
-    void attachSkinFile();
-    void loadSavedCredentials();
     void createSubsystems();
-
-    // Tray, always on top and pop-up catcher.
-    void connectTrayOnTopAndPopups();
-    void traySteps();
-    void resumeAfterTaskBar();
-    void removeTrayIcon();
-    Tray *m_tray = nullptr;
-    bool m_trayResumePending = false;
-    bool m_catcherBlanking = false;
+    void createMenu();
+    void connectHandlers();
+    void Form_Load();
+    void applyLayout(const LayoutState &state);
+    void setListMode(ViewMode mode, bool layOut = true);
+    void play(const QString &url);
 
     AppPaths m_paths;
     ServiceHosts m_hosts;
-    QWidget *m_client;
+    ViewMode m_listMode = ViewMode::PlayerOnly;
+    SavedCredentials m_saved;
+    LayoutState m_layout;
+    bool m_shown = false;
+
+    QWidget *m_client = nullptr;
+    QLineEdit *Text3 = nullptr, *Text5 = nullptr;
+    MultiLineTextBox *Text2 = nullptr;
+    ListBox *List1 = nullptr, *List2 = nullptr;
+    WebView *WebBrowser1 = nullptr, *WebBrowser2 = nullptr, *WebBrowser3 = nullptr;
+    QPushButton *Command2 = nullptr, *Command3 = nullptr;
+    ImageBox *Image1 = nullptr;
+
+    ChannelDirectory *m_tv = nullptr, *m_radio = nullptr;
     std::unique_ptr<SkinLibrary> m_skin;
-    QPointer<frmLogin> m_loginDialog;
-    Login *m_account = nullptr;
-    ChannelDownload *m_tvDownload = nullptr;
-    ChannelDownload *m_radioDownload = nullptr;
-    // Start-up schedule (Timer1) and announcement menu (n1 to n6).
+    QuickSelect *m_quickSelect = nullptr;
+    Login *m_login = nullptr;
+    ChannelDownload *m_tvDownload = nullptr, *m_radioDownload = nullptr;
     StartupSchedule *m_schedule = nullptr;
     AnnouncementMenu *m_announcements = nullptr;
-    QuickSelect *m_quickSelect = nullptr;
-    LayoutState m_layout;
-    bool m_timersStarted = false;
-    bool m_unloaded = false;
+    WindowTray *m_tray = nullptr;
+    AlwaysOnTop *m_onTop = nullptr;
+    PopupCatcher *m_catcher = nullptr;
 };

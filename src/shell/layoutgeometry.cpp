@@ -1,8 +1,18 @@
 #include "layoutgeometry.h"
 
+#include "platform/twips.h"
+
 namespace {
 
 const QString kVipMark = QStringLiteral(" VIP用户");
+
+// What the frame, the title bar and the menu bar add to the client area, so
+// that the main view ends at the right edge and the notice strip at the
+// bottom edge.
+constexpr int kFrameExtraWidth = 60;
+constexpr int kFrameExtraHeight = 1220;
+constexpr int kMinimisedWidth = 2400;
+constexpr int kMinimisedHeight = 465;
 
 // A size assignment that would be negative fails and is skipped.
 void setSize(int &field, float value)
@@ -11,9 +21,9 @@ void setSize(int &field, float value)
         field = int(value);
 }
 
-void layoutColumn(LayoutState &s, int listMode, float W)
+void layoutColumn(LayoutState &s, ViewMode listMode, float W)
 {
-    if (listMode == 0) {
+    if (listMode == ViewMode::PlayerOnly) {
         s.Command2Visible = false;
         s.Command3Visible = false;
         s.List1Visible = false;
@@ -23,7 +33,7 @@ void layoutColumn(LayoutState &s, int listMode, float W)
         setSize(s.WebBrowser1.width, W - 2100 + 1940);
         return;
     }
-    if (listMode == 1) {
+    if (listMode == ViewMode::Tv) {
         s.List2Visible = true;
     } else {
         s.List1Visible = true;
@@ -63,12 +73,19 @@ LayoutState designLayout()
     return s;
 }
 
+TwipRect outerSize(int clientWidth, int clientHeight, bool minimised)
+{
+    if (minimised)
+        return {0, 0, kMinimisedWidth, kMinimisedHeight};
+    return {0, 0, pixelsToTwips(clientWidth) + kFrameExtraWidth, pixelsToTwips(clientHeight) + kFrameExtraHeight};
+}
+
 bool isVipTitle(const QString &title)
 {
     return title.contains(kVipMark);
 }
 
-LayoutState layoutForm(const LayoutState &current, int listMode, int W, int H, const QString &title)
+LayoutState layoutForm(const LayoutState &current, ViewMode listMode, int W, int H, const QString &title)
 {
     LayoutState s = current;
     // The layout computes in single precision.
@@ -76,7 +93,7 @@ LayoutState layoutForm(const LayoutState &current, int listMode, int W, int H, c
     const float h = float(H);
     layoutColumn(s, listMode, w);
     layoutNoticeStrip(s, h, isVipTitle(title));
-    if (listMode != 0) {
+    if (listMode != ViewMode::PlayerOnly) {
         setSize(s.List1.height, h - 1970);
         setSize(s.List2.height, h - 1250);
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "directory/viewmode.h"
+
 #include <QString>
 
 // Placement of a control in twips.
@@ -33,11 +35,15 @@ struct LayoutState
 // The design placement of the main window's controls.
 LayoutState designLayout();
 
+// The window's outer size in twips (frame, title bar and menu bar included),
+// which the layout's constants are for, from the size in pixels of the client
+// area under the menu bar; a minimised window reports 2400 x 465.
+TwipRect outerSize(int clientWidth, int clientHeight, bool minimised);
+
 // True when the window title marks a VIP account (" VIP用户").
 bool isVipTitle(const QString &title);
 
-// The layout for the view mode (0 player only, 1 TV, 2 radio and any other
-// value), the window's outer size W x H in twips and its title. Each
-// assignment whose width or height would be negative is skipped and the
-// control keeps its value from `current`.
-LayoutState layoutForm(const LayoutState &current, int listMode, int W, int H, const QString &title);
+// The layout for the view mode, the window's outer size W x H in twips and
+// its title. Each assignment whose width or height would be negative is
+// skipped and the control keeps its value from `current`.
+LayoutState layoutForm(const LayoutState &current, ViewMode listMode, int W, int H, const QString &title);

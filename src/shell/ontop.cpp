@@ -1,8 +1,5 @@
 #include "ontop.h"
 
-#include "form1.h"
-
-#include <QAction>
 #include <QWidget>
 #include <QWindow>
 
@@ -20,15 +17,14 @@ void keepAboveOthers(QWidget *window, bool above)
         handle->setFlag(Qt::WindowStaysOnTopHint, above);
 }
 
-void Form1::chuangkou_Click()
+AlwaysOnTop::AlwaysOnTop(QWidget &window, QObject *parent)
+    : QObject(parent)
+    , m_window(window)
 {
-    if (OnTop == 0) {
-        OnTop = 1;
-        keepAboveOthers(this, true);
-        chuangkou->setText(QStringLiteral("窗口置顶√"));
-    } else {
-        keepAboveOthers(this, false);
-        chuangkou->setText(QStringLiteral("窗口置顶"));
-        OnTop = 0;
-    }
+}
+
+void AlwaysOnTop::chuangkou_Click(bool on)
+{
+    m_onTop = on ? 1 : 0;
+    keepAboveOthers(&m_window, on);
 }

@@ -1,8 +1,6 @@
-// The pop-up catcher: windows that pages in the player open are loaded into
-// the hidden WebBrowser3 instead of appearing, and blanked shortly after
-// their page has completed.
+#include "popupcatcher.h"
 
-#include "form1.h"
+#include "webview/webview.h"
 
 #include <QTimer>
 
@@ -10,30 +8,42 @@ namespace {
 const QString kBlankPage = QStringLiteral("about:blank");
 }
 
-void Form1::WebBrowser1_NewWindow2(WebView **ppDisp, bool *Cancel)
+PopupCatcher::PopupCatcher(WebView &WebBrowser3, QObject *parent)
+    : QObject(parent)
+    , m_view(WebBrowser3)
+    , m_timer4(new QTimer(this))
 {
-    Q_UNUSED(Cancel); // left false: the window opens, in the catcher
-    m_catcherBlanking = false;
-    if (ppDisp)
-        *ppDisp = WebBrowser3;
-    WebBrowser3->setVisible(false);
+    m_timer4->setObjectName(QStringLiteral("Timer4"));
+    m_timer4->setInterval(500);
+    connect(m_timer4, &QTimer::timeout, this, &PopupCatcher::Timer4_Timer);
+    connect(&m_view, &WebView::DocumentComplete, this, &PopupCatcher::WebBrowser3_DocumentComplete);
 }
 
-void Form1::WebBrowser3_DocumentComplete(const QString &URL)
+void PopupCatcher::WebBrowser1_NewWindow2(WebView **ppDisp, bool *Cancel)
+{
+    Q_UNUSED(Cancel); // left false: the window opens, in the catcher
+    m_blanking = false;
+    if (ppDisp)
+        *ppDisp = &m_view;
+    m_view.setVisible(false);
+}
+
+void PopupCatcher::WebBrowser3_DocumentComplete(const QString &URL)
 {
     // Blanking completes a document as well; arming the timer for that one
     // would reload the blank page every interval for as long as the program runs.
-    if (m_catcherBlanking && URL == kBlankPage) {
-        m_catcherBlanking = false;
+    if (m_blanking && URL == kBlankPage) {
+        m_blanking = false;
         return;
     }
-    if (WebBrowser3->ReadyState() == WebView::Complete)
-        Timer4->start();
+    // A further page completing before the blanking leaves the countdown alone.
+    if (m_view.ReadyState() == WebView::Complete && !m_timer4->isActive())
+        m_timer4->start();
 }
 
-void Form1::Timer4_Timer()
+void PopupCatcher::Timer4_Timer()
 {
-    m_catcherBlanking = true;
-    WebBrowser3->Navigate(kBlankPage);
-    Timer4->stop();
+    m_blanking = true;
+    m_view.Navigate(kBlankPage);
+    m_timer4->stop();
 }

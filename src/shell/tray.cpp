@@ -1,70 +1,7 @@
 #include "tray.h"
 
-#include "form1.h"
-#include "platform/codepage936.h"
-
-#include <QAction>
 #include <QIcon>
-#include <QTimer>
 #include <QWidget>
-#include <QtEndian>
-
-namespace {
-
-void appendLe(QByteArray &out, quint32 value)
-{
-    char bytes[4];
-    qToLittleEndian(value, bytes);
-    out.append(bytes, 4);
-}
-
-} // namespace
-
-QByteArray TrayIconRecord::toBytes() const
-{
-    QByteArray out;
-    out.reserve(int(RecordSize));
-    for (quint32 value : {cbSize, hWnd, uID, uFlags, uCallbackMessage, hIcon})
-        appendLe(out, value);
-    out.append(szTip.left(TipSize));
-    out.append(TipSize - qMin(int(szTip.size()), TipSize), '\0');
-    return out;
-}
-
-QByteArray trayTipField(const QString &text)
-{
-    QByteArray field;
-    for (int i = 0; i < text.size();) {
-        const int length = (text.at(i).isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
-        const QByteArray bytes = cp936::fromUnicode(text.mid(i, length));
-        if (field.size() + bytes.size() > TrayIconRecord::TipSize - 1)
-            break;
-        field.append(bytes);
-        i += length;
-    }
-    field.append('\0');
-    field.append(TrayIconRecord::TipSize - field.size(), ' ');
-    return field;
-}
-
-QString trayTipText(const QByteArray &field)
-{
-    const int end = field.indexOf('\0');
-    return cp936::toUnicode(end < 0 ? field : field.left(end));
-}
-
-TrayIconRecord mainWindowTrayRecord(quint32 hWnd, quint32 hIcon)
-{
-    TrayIconRecord record;
-    record.cbSize = TrayIconRecord::RecordSize;
-    record.uID = 1;
-    record.hWnd = hWnd;
-    record.uFlags = TrayIconRecord::MessageValid | TrayIconRecord::IconValid | TrayIconRecord::TipValid;
-    record.uCallbackMessage = kTrayCallbackMessage;
-    record.hIcon = hIcon;
-    record.szTip = trayTipField(QString::fromUtf8(kTrayTip));
-    return record;
-}
 
 int trayMouseMessage(QSystemTrayIcon::ActivationReason reason)
 {
@@ -79,11 +16,6 @@ int trayMouseMessage(QSystemTrayIcon::ActivationReason reason)
     default:
         return TrayMouse::None;
     }
-}
-
-bool restoresFromTray(int mouseMessage)
-{
-    return mouseMessage == TrayMouse::LeftButtonUp || mouseMessage == TrayMouse::RightButtonUp;
 }
 
 Tray::Tray(QWidget *window)
@@ -153,67 +85,3 @@ bool Tray::remove(const TrayIconRecord &record)
     m_icon = nullptr;
     return true;
 }
-
-// The main window's side of the tray: the steps that send it there and the
-// way back. The connections of the tray, always-on-top and the pop-up
-// catcher are made here as well.
-
-namespace {
-const QString kBlankPage = QStringLiteral("about:blank");
-}
-
-void Form1::connectTrayOnTopAndPopups()
-{
-    m_tray = new Tray(this);
-    connect(m_tray, &Tray::notification, this, &Form1::Form_MouseMove);
-    connect(chuangkou, &QAction::triggered, this, &Form1::chuangkou_Click);
-    connect(WebBrowser1, &WebView::NewWindow2, this, &Form1::WebBrowser1_NewWindow2);
-    connect(WebBrowser3, &WebView::DocumentComplete, this, &Form1::WebBrowser3_DocumentComplete);
-    connect(Timer4, &QTimer::timeout, this, &Form1::Timer4_Timer);
-}
-
-void Form1::traySteps()
-{
-    if (ListMode == 1) {
-        // A second run while the window is away (a layout after a late login
-        // answer) would save the blank page; the first run's channel resumes.
-        if (!m_trayResumePending) {
-            ResumeUrl = WebBrowser1->LocationURL();
-            m_trayResumePending = true;
-        }
-        WebBrowser1->Navigate(kBlankPage);
-    }
-    // Without a notification area the window stays minimised in the task bar:
-    // hidden, it could not be reached again.
-    if (m_tray->available())
-        hide();
-    TrayIconData = mainWindowTrayRecord(Tray::handleOf(this), Tray::handleOf(windowIcon()));
-    m_tray->notify(Tray::Add, TrayIconData);
-}
-
-void Form1::resumeAfterTaskBar()
-{
-    // A window in the tray is hidden; some window systems report it as no
-    // longer minimised then, which must not start the channel out of sight.
-    if (!m_trayResumePending || !isVisible())
-        return;
-    m_trayResumePending = false;
-    if (ListMode == 1)
-        WebBrowser1->Navigate(ResumeUrl);
-}
-
-void Form1::Form_MouseMove(int mouseMessage)
-{
-    if (!restoresFromTray(mouseMessage))
-        return;
-    // Only a channel the tray steps stopped is resumed: a click on the icon
-    // while the window is open (or the second release of a double click)
-    // leaves the player alone.
-    if (ListMode == 1 && m_trayResumePending)
-        WebBrowser1->Navigate(ResumeUrl);
-    m_trayResumePending = false;
-    setWindowState(Qt::WindowNoState);
-    show();
-}
-
-void Form1::removeTrayIcon() { m_tray->notify(Tray::Delete, TrayIconData); }

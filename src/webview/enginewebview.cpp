@@ -187,3 +187,8 @@ void EngineWebView::onLoadFinished(bool ok)
                               finish(result.isNull() ? std::nullopt : std::optional<QString>(result.toString()));
                           });
 }
+
+WebViewFactory engineWebViewFactory()
+{
+    return [](QWidget *parent) -> WebView * { return new EngineWebView(parent); };
+}

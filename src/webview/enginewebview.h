@@ -5,6 +5,9 @@
 class QWebEngineView;
 class SilentPage;
 
+// The factory the program uses: views on the real browser engine.
+WebViewFactory engineWebViewFactory();
+
 // WebView on Qt WebEngine.
 class EngineWebView : public WebView
 {

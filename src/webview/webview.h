@@ -42,7 +42,6 @@ Q_SIGNALS:
     void StreamOffered(const QString &url);
 };
 
+// How the program makes its browser views. The program passes views on the
+// real browser engine (enginewebview.h); tests pass their own.
 using WebViewFactory = std::function<WebView *(QWidget *parent)>;
-
-// The factory the program uses: views on the real browser engine.
-WebViewFactory engineWebViewFactory();

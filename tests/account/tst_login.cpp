@@ -1,6 +1,7 @@
 #include "account/credentialsfile.h"
 #include "account/frmlogin.h"
 #include "recordingwebview.h"
+#include "form1controls.h"
 #include "shell/form1.h"
 #include "testhttpserver.h"
 
@@ -31,14 +32,14 @@ private:
 
     std::unique_ptr<Form1> makeForm(const QString &user = {}, const QString &password = {})
     {
-        if (!user.isEmpty() || !password.isEmpty())
+        if (!user.isEmpty() && !password.isEmpty())
             SaveCredentials(dir->path(), user, password);
+        else if (!user.isEmpty())
+            saveAccountNameOnly(dir->path(), user);
         auto form = std::make_unique<Form1>(dir->path(), ServiceHosts{host1->baseUrl(), host2->baseUrl()},
                                             recordingWebViewFactory());
-        if (!user.isEmpty() && password.isEmpty())
-            form->SavedUser = user;
         form->show();
-        form->Timer1->stop(); // the tests run the logins themselves
+        controls(*form).Timer1->stop(); // the tests run the logins themselves
         return form;
     }
     QString verification(const QString &query) const
@@ -65,7 +66,7 @@ private Q_SLOTS:
         QCOMPARE(form->windowTitle(), QStringLiteral("澄屿高清网络电视 V2.7 账号：abc VIP用户"));
         QCOMPARE(form->existingLoginDialog()->Text1->text(), QStringLiteral("VIP用户"));
         QCOMPARE(form->layoutState().WebBrowser2.top, playerHeight + 3000); // the VIP layout at once
-        QCOMPARE(rec(form->WebBrowser2)->lastNavigation(), verification("?yh=abc"));
+        QCOMPARE(rec(controls(*form).WebBrowser2)->lastNavigation(), verification("?yh=abc"));
         QVERIFY(!form->existingLoginDialog()->isVisible());
     }
 
@@ -78,7 +79,7 @@ private Q_SLOTS:
         form->MailDenglu();
         QCOMPARE(form->windowTitle(), QStringLiteral("澄屿高清网络电视 V2.7 账号：abc ") + answer);
         QCOMPARE(form->layoutState().WebBrowser2.top, before.WebBrowser2.top); // layout not run
-        QCOMPARE(rec(form->WebBrowser2)->lastNavigation(), verification("?yh=abc"));
+        QCOMPARE(rec(controls(*form).WebBrowser2)->lastNavigation(), verification("?yh=abc"));
     }
 
     void automaticLoginWithoutGradeLoadsGuestPage_data()
@@ -95,7 +96,7 @@ private Q_SLOTS:
         auto form = makeForm(QStringLiteral("abc"), QStringLiteral("pw"));
         form->MailDenglu();
         QCOMPARE(form->windowTitle(), kDesignTitle);
-        QCOMPARE(rec(form->WebBrowser2)->lastNavigation(), verification("?yh=guest"));
+        QCOMPARE(rec(controls(*form).WebBrowser2)->lastNavigation(), verification("?yh=guest"));
         QCOMPARE(form->existingLoginDialog()->Text1->text(), answer);
     }
 
@@ -108,7 +109,7 @@ private Q_SLOTS:
         form->MailDenglu();
         QCOMPARE(form->layoutState().WebBrowser2.top, playerHeight + 3000);
         // The verification page is asked for by each of the two steps.
-        QCOMPARE(rec(form->WebBrowser2)->navigations.count(verification("?yh=abc")), 2);
+        QCOMPARE(rec(controls(*form).WebBrowser2)->navigations.count(verification("?yh=abc")), 2);
         QCOMPARE(form->windowTitle(), QStringLiteral("澄屿高清网络电视 V2.7 账号：abc ") + answer);
     }
 
@@ -117,7 +118,7 @@ private Q_SLOTS:
         host1->setAnswer(kLogin, TestHttpAnswer::gbk(QStringLiteral("普通用户")));
         auto form = makeForm(QStringLiteral("abc"), QStringLiteral("pw"));
         form->MailDenglu();
-        form->denglu->trigger();
+        controls(*form).denglu->trigger();
         frmLogin *dialog = form->existingLoginDialog();
         QVERIFY(dialog->isVisible());
         QCOMPARE(dialog->txtUserName->text(), QStringLiteral("abc"));
@@ -140,7 +141,7 @@ private Q_SLOTS:
         QFETCH(QString, answer);
         host1->setAnswer(kLogin, TestHttpAnswer::gbk(answer));
         auto form = makeForm();
-        form->denglu->trigger();
+        controls(*form).denglu->trigger();
         frmLogin *dialog = form->existingLoginDialog();
         dialog->txtUserName->setText(QStringLiteral("abc"));
         dialog->txtPassword->setText(QStringLiteral("pw"));
@@ -149,8 +150,8 @@ private Q_SLOTS:
         QCOMPARE(dialog->Text1->text(), answer);
         QFETCH(bool, titled);
         QCOMPARE(form->windowTitle(), titled ? QStringLiteral("澄屿高清网络电视 V2.7 账号：abc ") + answer : kDesignTitle);
-        QCOMPARE(rec(form->WebBrowser2)->navigations.contains(verification("?yh=abc")), titled);
-        QVERIFY(form->Timer2->isActive());
+        QCOMPARE(rec(controls(*form).WebBrowser2)->navigations.contains(verification("?yh=abc")), titled);
+        QVERIFY(controls(*form).Timer2->isActive());
     }
 
     void noAutomaticLoginWithoutPassword()
@@ -158,7 +159,7 @@ private Q_SLOTS:
         auto form = makeForm(QStringLiteral("abc"));
         form->MailDenglu();
         QCOMPARE(host1->requestCount(), 0);
-        QCOMPARE(rec(form->WebBrowser2)->navigations.size(), 1);
+        QCOMPARE(rec(controls(*form).WebBrowser2)->navigations.size(), 1);
     }
 
     void queryValuesReachTheServiceAsTyped()
@@ -173,10 +174,10 @@ private Q_SLOTS:
     {
         host1->setAnswer(kLogin, TestHttpAnswer::gbk(QStringLiteral("账号或者密码错误")));
         auto form = makeForm();
-        form->denglu->trigger();
+        controls(*form).denglu->trigger();
         frmLogin *dialog = form->existingLoginDialog();
         QVERIFY(dialog->isVisible());
-        QVERIFY(!form->Timer2->isActive());
+        QVERIFY(!controls(*form).Timer2->isActive());
         QTest::keyClicks(dialog->txtUserName, QStringLiteral("abc"));
         QTest::keyClicks(dialog->txtPassword, QStringLiteral("secret"));
         dialog->cmdOK->click();
@@ -184,18 +185,18 @@ private Q_SLOTS:
         QVERIFY(dialog->isVisible());
         QCOMPARE(dialog->txtPassword->selectedText(), QStringLiteral("secret"));
         QCOMPARE(form->windowTitle(), kDesignTitle);
-        QVERIFY(form->Timer2->isActive());
+        QVERIFY(controls(*form).Timer2->isActive());
     }
 
     void manualLoginWithEmptyPasswordSendsNothing()
     {
         auto form = makeForm();
-        form->denglu->trigger();
+        controls(*form).denglu->trigger();
         frmLogin *dialog = form->existingLoginDialog();
         QTest::keyClicks(dialog->txtUserName, QStringLiteral("abc"));
         QTest::keyClick(dialog->txtUserName, Qt::Key_Return); // Enter presses 登陆
         QCOMPARE(host1->requestCount(), 0);
-        QVERIFY(form->Timer2->isActive());
+        QVERIFY(controls(*form).Timer2->isActive());
     }
 
     void manualVipLoginHidesTheDialog()
@@ -203,17 +204,17 @@ private Q_SLOTS:
         host1->setAnswer(kLogin, TestHttpAnswer::gbk(QStringLiteral("VIP用户")));
         auto form = makeForm();
         const LayoutState before = form->layoutState();
-        form->denglu->trigger();
+        controls(*form).denglu->trigger();
         frmLogin *dialog = form->existingLoginDialog();
         dialog->txtUserName->setText(QStringLiteral("vip"));
         dialog->txtPassword->setText(QStringLiteral("pw"));
         dialog->cmdOK->click();
         QVERIFY(!dialog->isVisible());
         QCOMPARE(form->windowTitle(), QStringLiteral("澄屿高清网络电视 V2.7 账号：vip VIP用户"));
-        QCOMPARE(rec(form->WebBrowser2)->lastNavigation(), verification("?yh=vip"));
+        QCOMPARE(rec(controls(*form).WebBrowser2)->lastNavigation(), verification("?yh=vip"));
         QCOMPARE(form->layoutState().WebBrowser2.top, before.WebBrowser2.top); // waits for the next resize
-        QVERIFY(form->Timer2->isActive());
-        QCOMPARE(form->SavedUser, QString()); // the manual login leaves the saved account alone
+        QVERIFY(controls(*form).Timer2->isActive());
+        QCOMPARE(form->SavedUser(), QString()); // the manual login leaves the saved account alone
     }
 
     void manualLoginWhileAutomaticWaits()
@@ -244,7 +245,7 @@ private Q_SLOTS:
         slow.delayMs = 800;
         host1->setAnswer(kLogin, slow);
         auto form = makeForm();
-        form->denglu->trigger();
+        controls(*form).denglu->trigger();
         QPointer<frmLogin> dialog = form->existingLoginDialog();
         dialog->txtUserName->setText(QStringLiteral("abc"));
         dialog->txtPassword->setText(QStringLiteral("pw"));
@@ -257,17 +258,17 @@ private Q_SLOTS:
     void dialogButtons()
     {
         auto form = makeForm();
-        form->Timer2->stop();
-        form->denglu->trigger();
+        controls(*form).Timer2->stop();
+        controls(*form).denglu->trigger();
         frmLogin *dialog = form->existingLoginDialog();
         QTest::keyClick(dialog, Qt::Key_Escape); // 用户注册
-        QCOMPARE(rec(form->WebBrowser1)->lastNavigation(), host1->url(QStringLiteral("/user/reg.asp")));
+        QCOMPARE(rec(controls(*form).WebBrowser1)->lastNavigation(), host1->url(QStringLiteral("/user/reg.asp")));
         QVERIFY(dialog->isVisible());
         dialog->cmdCancel->click();
         QVERIFY(!dialog->isVisible());
-        QVERIFY(form->Timer2->isActive());
-        form->denglu->trigger();
-        QVERIFY(!form->Timer2->isActive());
+        QVERIFY(controls(*form).Timer2->isActive());
+        controls(*form).denglu->trigger();
+        QVERIFY(!controls(*form).Timer2->isActive());
         QVERIFY(dialog->isVisible());
     }
 
@@ -275,16 +276,16 @@ private Q_SLOTS:
     {
         host1->setAnswer(kLogin, TestHttpAnswer::gbk(QStringLiteral("普通用户")));
         auto form = makeForm();
-        form->denglu->trigger();
+        controls(*form).denglu->trigger();
         QPointer<frmLogin> dialog = form->existingLoginDialog();
         dialog->txtUserName->setText(QStringLiteral("abc"));
         dialog->txtPassword->setText(QStringLiteral("pw"));
         dialog->cmdOK->click();
-        form->denglu->trigger();
+        controls(*form).denglu->trigger();
         dialog->close();
         QTRY_VERIFY(dialog.isNull());
-        QVERIFY(!form->Timer2->isActive());
-        form->denglu->trigger();
+        QVERIFY(!controls(*form).Timer2->isActive());
+        controls(*form).denglu->trigger();
         frmLogin *fresh = form->existingLoginDialog();
         QVERIFY(fresh);
         QVERIFY(fresh->txtUserName->text().isEmpty());

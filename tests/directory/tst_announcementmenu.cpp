@@ -1,5 +1,6 @@
-#include "directory/announcements.h"
+#include "directory/announcementmenu.h"
 #include "recordingwebview.h"
+#include "form1controls.h"
 #include "shell/form1.h"
 
 #include <QAction>
@@ -19,8 +20,15 @@ struct Rig
     QAction *n[6] = {&actions[0], &actions[1], &actions[2], &actions[3], &actions[4], &actions[5]};
     RecordingWebView main;
     RecordingWebView notice;
-    QStringList fields;
-    AnnouncementMenu menu{n, &main, &notice, fields};
+    AnnouncementMenu menu{n};
+
+    // Wired as the main window wires them.
+    Rig()
+    {
+        QObject::connect(&notice, &WebView::DownloadComplete, &menu,
+                         [this] { menu.WebBrowser2_DownloadComplete(notice.BodyText()); });
+        QObject::connect(&menu, &AnnouncementMenu::openInPlayer, &main, &RecordingWebView::Navigate);
+    }
 
     QStringList captions() const
     {
@@ -115,7 +123,7 @@ private Q_SLOTS:
         rig.load(first);
         rig.load(second);
         QCOMPARE(rig.captions(), captions);
-        QCOMPARE(rig.fields, fields);
+        QCOMPARE(rig.menu.NoticeFields(), fields);
         QCOMPARE(rig.clickTargets(), targets);
         QVERIFY(rig.notice.navigations.isEmpty());
     }
@@ -126,7 +134,7 @@ private Q_SLOTS:
         rig.load(kSixOldPage);
         rig.load(std::nullopt);
         QCOMPARE(rig.captions(), kSixOld);
-        QCOMPARE(rig.fields, kSixOldFields);
+        QCOMPARE(rig.menu.NoticeFields(), kSixOldFields);
         QCOMPARE(rig.clickTargets(), kSixOldLinks);
     }
 
@@ -143,8 +151,8 @@ private Q_SLOTS:
     {
         Rig rig;
         rig.load(kSixOldPage);
-        rig.menu.n1_Click();
-        rig.menu.n6_Click();
+        rig.menu.n_Click(1);
+        rig.menu.n_Click(6);
         rig.menu.n_Click(0);
         rig.menu.n_Click(7);
         QCOMPARE(rig.main.navigations, (QStringList{"ua", "uf"}));
@@ -153,36 +161,33 @@ private Q_SLOTS:
         QVERIFY(rig.menu.link(7).isEmpty());
     }
 
-    void viewsGoneBeforeTheMenu()
+    void itemGoneBeforeTheMenu()
     {
-        QStringList fields;
-        QAction action;
-        QAction *n[6] = {&action, nullptr, nullptr, nullptr, nullptr, nullptr};
-        auto main = std::make_unique<RecordingWebView>();
-        auto notice = std::make_unique<RecordingWebView>();
-        AnnouncementMenu menu(n, main.get(), notice.get(), fields);
-        notice->finishLoad(QStringLiteral("$$$*A*u1*B*u2*$$$"));
-        QCOMPARE(action.text(), QStringLiteral("1.A"));
-        main.reset();
-        notice.reset();
-        action.trigger();
-        menu.WebBrowser2_DownloadComplete();
-        QCOMPARE(fields, (QStringList{"A", "u1", "B", "u2"}));
+        auto action = std::make_unique<QAction>();
+        QAction *n[6] = {action.get(), nullptr, nullptr, nullptr, nullptr, nullptr};
+        AnnouncementMenu menu(n);
+        menu.WebBrowser2_DownloadComplete(QStringLiteral("$$$*A*u1*B*u2*$$$"));
+        QCOMPARE(action->text(), QStringLiteral("1.A"));
+        action.reset();
+        menu.WebBrowser2_DownloadComplete(QStringLiteral("$$$*C*u3*$$$"));
+        QCOMPARE(menu.NoticeFields(), (QStringList{"C", "u3"}));
+        QCOMPARE(menu.link(1), QStringLiteral("u1")); // the item that showed it is gone
+        menu.n_Click(1);
     }
 
     void mainWindowWiring()
     {
         QTemporaryDir dir;
         Form1 form(dir.path(), ServiceHosts{"http://127.0.0.1:1", "http://127.0.0.1:2"}, recordingWebViewFactory());
-        for (QAction *item : form.n)
+        for (QAction *item : controls(form).n)
             QVERIFY(item->text().isEmpty());
-        rec(form.WebBrowser2)->finishLoad(QStringLiteral("公告 $$$*新节目*http://127.0.0.1:3/x*$$$"));
-        QCOMPARE(form.n[0]->text(), QStringLiteral("1.新节目"));
-        QCOMPARE(form.NoticeFields, (QStringList{"新节目", "http://127.0.0.1:3/x"}));
-        form.n[0]->trigger();
-        QCOMPARE(rec(form.WebBrowser1)->lastNavigation(), QStringLiteral("http://127.0.0.1:3/x"));
-        form.n[1]->trigger();
-        QCOMPARE(rec(form.WebBrowser1)->navigations.size(), 2);
+        rec(controls(form).WebBrowser2)->finishLoad(QStringLiteral("公告 $$$*新节目*http://127.0.0.1:3/x*$$$"));
+        QCOMPARE(controls(form).n[0]->text(), QStringLiteral("1.新节目"));
+        QCOMPARE(form.NoticeFields(), (QStringList{"新节目", "http://127.0.0.1:3/x"}));
+        controls(form).n[0]->trigger();
+        QCOMPARE(rec(controls(form).WebBrowser1)->lastNavigation(), QStringLiteral("http://127.0.0.1:3/x"));
+        controls(form).n[1]->trigger();
+        QCOMPARE(rec(controls(form).WebBrowser1)->navigations.size(), 2);
     }
 };
 

@@ -1,4 +1,4 @@
-#include "directory/announcements.h"
+#include "directory/announcementmenu.h"
 #include "directory/startupschedule.h"
 #include "pageserver.h"
 #include "webview/enginewebview.h"
@@ -26,8 +26,15 @@ struct Rig
     QAction *n[6] = {&actions[0], &actions[1], &actions[2], &actions[3], &actions[4], &actions[5]};
     EngineWebView main;
     EngineWebView notice;
-    QStringList fields;
-    AnnouncementMenu menu{n, &main, &notice, fields};
+    AnnouncementMenu menu{n};
+
+    // Wired as the main window wires them.
+    Rig()
+    {
+        QObject::connect(&notice, &WebView::DownloadComplete, &menu,
+                         [this] { menu.WebBrowser2_DownloadComplete(notice.BodyText()); });
+        QObject::connect(&menu, &AnnouncementMenu::openInPlayer, &main, &EngineWebView::Navigate);
+    }
 
     QStringList captions() const
     {
@@ -73,7 +80,7 @@ private Q_SLOTS:
         Rig rig;
         QVERIFY(rig.loadNotice(m_server.url("/notice")));
         QCOMPARE(rig.captions(), (QStringList{"1.新节目", "2.B", "", "4.D", "", ""}));
-        QCOMPARE(rig.fields.size(), 8);
+        QCOMPARE(rig.menu.NoticeFields().size(), 8);
 
         const int asked = m_server.requested.count("/two");
         QSignalSpy mainDone(&rig.main, &WebView::DownloadComplete);
@@ -89,11 +96,11 @@ private Q_SLOTS:
         Rig rig;
         QVERIFY(rig.loadNotice(m_server.url("/notice")));
         const QStringList captions = rig.captions();
-        const QStringList fields = rig.fields;
+        const QStringList fields = rig.menu.NoticeFields();
         for (const QString &url : {QStringLiteral("about:blank"), m_server.url("/startonly"), m_server.url("/one")}) {
             QVERIFY2(rig.loadNotice(url), qPrintable(url));
             QCOMPARE(rig.captions(), captions);
-            QCOMPARE(rig.fields, fields);
+            QCOMPARE(rig.menu.NoticeFields(), fields);
         }
     }
 
@@ -106,9 +113,12 @@ private Q_SLOTS:
         }
         Rig rig;
         QLineEdit text3;
-        QTimer timer1;
-        StartupSchedule schedule(&text3, &timer1, &rig.main, &rig.notice, ServiceHosts{m_server.base(), QString()},
-                                 dir.path(), StartupHooks{});
+        const SavedCredentials noAccount;
+        StartupSchedule schedule(&text3, dir.filePath(QStringLiteral("dianshibiao.ini")),
+                                 dir.filePath(QStringLiteral("diantaibiao.ini")), noAccount,
+                                 Endpoints(ServiceHosts{m_server.base(), QString()}));
+        QObject::connect(&schedule, &StartupSchedule::openInPlayer, &rig.main, &EngineWebView::Navigate);
+        QObject::connect(&schedule, &StartupSchedule::openInNotice, &rig.notice, &EngineWebView::Navigate);
         QSignalSpy noticeDone(&rig.notice, &WebView::DownloadComplete);
         schedule.Timer1_Timer();
         QVERIFY(noticeDone.wait(kLoadTimeout) || !noticeDone.isEmpty());

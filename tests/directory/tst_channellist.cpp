@@ -1,8 +1,9 @@
+#include "directory/channeldirectory.h"
 #include "directory/channellist.h"
 #include "platform/codepage936.h"
-#include "platform/listbox.h"
 
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,6 +24,34 @@ QByteArray gbk(const QString &text) { return cp936::fromUnicode(text); }
 
 QString spaces12() { return QString(12, u' '); }
 
+QStringList readLines(const QString &text, LastLine last)
+{
+    ListLines lines(text, last);
+    QStringList list;
+    QStringView line;
+    while (lines.next(line))
+        list.append(line.toString());
+    return list;
+}
+
+// What the list box shows: the display text of every row.
+QStringList shownRows(const ChannelDirectory &directory)
+{
+    QStringList rows;
+    for (int r = 0; r < directory.rowCount(); ++r)
+        rows.append(directory.data(directory.index(r)).toString());
+    return rows;
+}
+
+ChannelEntries threeEntries()
+{
+    ChannelEntries entries;
+    entries.append(u"湖南卫视", u"http://a/0");
+    entries.append(u"CCTV-1", u"http://a/1");
+    entries.append(u"中央1台", u"http://a/2");
+    return entries;
+}
+
 } // namespace
 
 class TestChannelList : public QObject
@@ -33,49 +62,55 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("lines");
-        QTest::newRow("empty") << QString() << QStringList();
-        QTest::newRow("crlf") << QStringLiteral("a\r\nb\r\n") << QStringList{"a", "b"};
-        QTest::newRow("lf only") << QStringLiteral("a\nb\n") << QStringList{"a", "b"};
-        QTest::newRow("mixed") << QStringLiteral("a\r\nb\nc") << QStringList{"a", "b", "c"};
-        QTest::newRow("no line end") << QStringLiteral("abc") << QStringList{"abc"};
-        QTest::newRow("double crlf") << QStringLiteral("a\r\n\r\n") << QStringList{"a", ""};
-        QTest::newRow("lone cr stays") << QStringLiteral("a\rb\r\n") << QStringList{"a\rb"};
-        QTest::newRow("cr cr lf") << QStringLiteral("a\r\r\n") << QStringList{"a\r"};
-        QTest::newRow("only line ends") << QStringLiteral("\r\n\n") << QStringList{"", ""};
+        QTest::addColumn<QStringList>("downloaded");
+        QTest::newRow("empty") << QString() << QStringList() << QStringList();
+        QTest::newRow("crlf") << QStringLiteral("a\r\nb\r\n") << QStringList{"a", "b"} << QStringList{"a", "b", ""};
+        QTest::newRow("lf only") << QStringLiteral("a\nb\n") << QStringList{"a", "b"} << QStringList{"a", "b", ""};
+        QTest::newRow("mixed") << QStringLiteral("a\r\nb\nc") << QStringList{"a", "b", "c"} << QStringList{"a", "b", "c"};
+        QTest::newRow("no line end") << QStringLiteral("abc") << QStringList{"abc"} << QStringList{"abc"};
+        QTest::newRow("double crlf") << QStringLiteral("a\r\n\r\n") << QStringList{"a", ""} << QStringList{"a", "", ""};
+        QTest::newRow("lone cr stays") << QStringLiteral("a\rb\r\n") << QStringList{"a\rb"} << QStringList{"a\rb", ""};
+        QTest::newRow("cr cr lf") << QStringLiteral("a\r\r\n") << QStringList{"a\r"} << QStringList{"a\r", ""};
+        QTest::newRow("only line ends") << QStringLiteral("\r\n\n") << QStringList{"", ""} << QStringList{"", "", ""};
     }
     void splitLines()
     {
         QFETCH(QString, text);
-        QFETCH(QStringList, lines);
-        QCOMPARE(splitListLines(text), lines);
+        QTEST(readLines(text, LastLine::DropEmpty), "lines");
+        QTEST(readLines(text, LastLine::KeepEmpty), "downloaded");
     }
 
     void entryNumbers_data()
     {
         QTest::addColumn<int>("n");
-        QTest::addColumn<QString>("number");
-        QTest::newRow("first") << 0 << QStringLiteral("0000");
-        QTest::newRow("fourth") << 3 << QStringLiteral("0003");
-        QTest::newRow("4400") << 4400 << QStringLiteral("4400");
-        QTest::newRow("9999") << 9999 << QStringLiteral("9999");
-        QTest::newRow("10000 keeps all digits") << 10000 << QStringLiteral("10000");
-        QTest::newRow("199999") << 199999 << QStringLiteral("199999");
+        QTest::addColumn<QString>("row");
+        QTest::newRow("first") << 0 << QStringLiteral("0000.ab");
+        QTest::newRow("fourth") << 3 << QStringLiteral("0003.ab");
+        QTest::newRow("4400") << 4400 << QStringLiteral("4400.ab");
+        QTest::newRow("9999") << 9999 << QStringLiteral("9999.ab");
+        QTest::newRow("10000 keeps all digits") << 10000 << QStringLiteral("10000.ab");
+        QTest::newRow("123456") << 123456 << QStringLiteral("123456.ab");
     }
     void entryNumbers()
     {
         QFETCH(int, n);
-        QFETCH(QString, number);
-        QCOMPARE(entryNumber(n), number);
+        ChannelEntries entries;
+        for (int i = 0; i <= n; ++i)
+            entries.append(u"ab", u"u");
+        QTEST(entries.rowText(n).toString(), "row");
+        // Initials come from the name alone, never from the number.
+        QCOMPARE(entries.line(n), entries.rowText(n).toString() + spaces12() + "AB");
     }
 
-    void rowAndEntryLine()
+    void entryParts()
     {
-        const QString row = rowText(3, QStringLiteral("湖南卫视"));
-        QCOMPARE(row, QStringLiteral("0003.湖南卫视"));
-        QCOMPARE(entryLine(row, QStringLiteral("湖南卫视")), QStringLiteral("0003.湖南卫视") + spaces12() + "HNWS");
-        // Initials come from the name alone, never from the number.
-        QCOMPARE(entryLine(rowText(12, QStringLiteral("ab")), QStringLiteral("ab")),
-                 QStringLiteral("0012.ab") + spaces12() + "AB");
+        const ChannelEntries entries = threeEntries();
+        QCOMPARE(entries.count(), 3);
+        QCOMPARE(entries.rowText(0), u"0000.湖南卫视");
+        QCOMPARE(entries.line(0), QStringLiteral("0000.湖南卫视") + spaces12() + "HNWS");
+        QCOMPARE(entries.line(1), QStringLiteral("0001.CCTV-1") + spaces12() + "CCTV1");
+        QCOMPARE(entries.line(2), QStringLiteral("0002.中央1台") + spaces12() + "ZY1T");
+        QCOMPARE(entries.url(2), u"http://a/2");
     }
 
     void readerRule_data()
@@ -107,27 +142,66 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(QStringList, rows);
         QFETCH(QStringList, urls);
-        const DirectoryEntries entries = parseListFile(text);
-        QCOMPARE(entries.rows, rows);
-        QCOMPARE(entries.urls, urls);
-        QCOMPARE(entries.lines.size(), rows.size());
+        ChannelDirectory directory;
+        directory.setEntries(parseListFile(text));
+        QCOMPARE(shownRows(directory), rows);
+        QCOMPARE(directory.UrlAll(), urls);
+        QCOMPARE(directory.LineAll().size(), rows.size());
         for (int i = 0; i < rows.size(); ++i)
-            QVERIFY(entries.lines.at(i).startsWith(rows.at(i) + spaces12()));
-    }
-
-    void downloadedTextKeepsTheEmptyLastLine()
-    {
-        QCOMPARE(splitListLines(QStringLiteral("a\r\nb\r\n"), LastLine::KeepEmpty), (QStringList{"a", "b", ""}));
-        QCOMPARE(splitListLines(QStringLiteral("a\nb"), LastLine::KeepEmpty), (QStringList{"a", "b"}));
-        QCOMPARE(splitListLines(QString(), LastLine::KeepEmpty), QStringList());
+            QVERIFY(directory.LineAll().at(i).startsWith(rows.at(i) + spaces12()));
     }
 
     void downloadedListTakesEveryPair()
     {
-        const DirectoryEntries entries = parseDownloadedList(QStringLiteral("\r\nhttp://x\r\nab\r\n\r\ntail"));
-        QCOMPARE(entries.rows, (QStringList{"0000.", "0001.ab"}));
-        QCOMPARE(entries.urls, (QStringList{"http://x", ""}));
-        QCOMPARE(entries.lines.at(0), QStringLiteral("0000.") + spaces12());
+        const ChannelEntries entries = parseDownloadedList(QStringLiteral("\r\nhttp://x\r\nab\r\n\r\ntail"));
+        QCOMPARE(entries.count(), 2);
+        QCOMPARE(entries.rowText(0), u"0000.");
+        QCOMPARE(entries.rowText(1), u"0001.ab");
+        QCOMPARE(entries.url(0), u"http://x");
+        QCOMPARE(entries.url(1), u"");
+        QCOMPARE(entries.line(0), QStringLiteral("0000.") + spaces12());
+    }
+
+    // The rows are entry indexes; the working tables follow them.
+    void rowsAreAViewOfTheEntries()
+    {
+        ChannelDirectory directory;
+        QSignalSpy resets(&directory, &QAbstractItemModel::modelReset);
+        directory.setEntries(threeEntries());
+        QCOMPARE(resets.size(), 1);
+        QCOMPARE(directory.rows(), (QList<int>{0, 1, 2}));
+        QCOMPARE(directory.shown(), ChannelDirectory::RowText::Short);
+        QCOMPARE(shownRows(directory), (QStringList{"0000.湖南卫视", "0001.CCTV-1", "0002.中央1台"}));
+
+        const quint64 changes = directory.rowChanges();
+        directory.setRows({2, 0}, ChannelDirectory::RowText::EntryLine);
+        QCOMPARE(resets.size(), 2);
+        QVERIFY(directory.rowChanges() > changes);
+        QCOMPARE(shownRows(directory), directory.Line());
+        QCOMPARE(directory.Line(), (QStringList{directory.LineAll().at(2), directory.LineAll().at(0)}));
+        QCOMPARE(directory.Url(), (QStringList{"http://a/2", "http://a/0"}));
+        QCOMPARE(directory.UrlAll(), (QStringList{"http://a/0", "http://a/1", "http://a/2"}));
+        QCOMPARE(directory.urlAt(1), QStringLiteral("http://a/0"));
+        for (int outside : {-1, 2, 1000})
+            QVERIFY(directory.urlAt(outside).isEmpty());
+        QVERIFY(!directory.data(directory.index(0), Qt::DecorationRole).isValid());
+        QVERIFY(!directory.data(directory.index(5)).isValid());
+
+        // New entries: every row, as row texts.
+        directory.setEntries(parseListFile(QStringLiteral("北京新闻\r\nhttp://b/0\r\n")));
+        QCOMPARE(shownRows(directory), QStringList{"0000.北京新闻"});
+        QCOMPARE(directory.Url(), QStringList{"http://b/0"});
+    }
+
+    void matchesFollowNewEntries()
+    {
+        ChannelDirectory directory;
+        directory.setEntries(threeEntries());
+        QCOMPARE(directory.matches(QStringLiteral("cctv")), QList<int>{1});
+        QCOMPARE(directory.matches(QStringLiteral("1")), (QList<int>{1, 2}));
+        directory.setEntries(parseListFile(QStringLiteral("CCTV-5\r\nhttp://c\r\n湖南卫视\r\nhttp://d\r\n")));
+        QCOMPARE(directory.matches(QStringLiteral("cctv")), QList<int>{0});
+        QCOMPARE(directory.matches(QString()), (QList<int>{0, 1}));
     }
 
     void loadFromFile()
@@ -135,25 +209,24 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("dianshibiao.ini"));
         writeFile(path, gbk(QStringLiteral("湖南卫视\r\nhttp://a/1\r\nxy\r\nhttp://skip\r\nCCTV-1\r\nhttp://a/2\r\n\r\n")));
-        ListBox list;
-        ChannelTables tables;
-        loadDirectory(path, list, tables);
-        QCOMPARE(list.items(), (QStringList{"0000.湖南卫视", "0001.CCTV-1"}));
-        QCOMPARE(tables.Url, (QStringList{"http://a/1", "http://a/2"}));
-        QCOMPARE(tables.Line.at(1), QStringLiteral("0001.CCTV-1") + spaces12() + "CCTV1");
-        QCOMPARE(tables.UrlAll, tables.Url);
-        QCOMPARE(tables.LineAll, tables.Line);
-        QCOMPARE(tables.entryCount(), 2);
+        ChannelDirectory directory;
+        loadDirectory(path, directory);
+        QCOMPARE(shownRows(directory), (QStringList{"0000.湖南卫视", "0001.CCTV-1"}));
+        QCOMPARE(directory.Url(), (QStringList{"http://a/1", "http://a/2"}));
+        QCOMPARE(directory.Line().at(1), QStringLiteral("0001.CCTV-1") + spaces12() + "CCTV1");
+        QCOMPARE(directory.UrlAll(), directory.Url());
+        QCOMPARE(directory.LineAll(), directory.Line());
     }
 
-    void missingFileLeavesDirectoryEmpty()
+    void missingFileLeavesDirectoryAsItWas()
     {
         QTemporaryDir dir;
-        ListBox list;
-        ChannelTables tables;
-        loadDirectory(dir.filePath(QStringLiteral("none.ini")), list, tables);
-        QCOMPARE(list.ListCount(), 0);
-        QCOMPARE(tables.entryCount(), 0);
+        ChannelDirectory directory;
+        loadDirectory(dir.filePath(QStringLiteral("none.ini")), directory);
+        QCOMPARE(directory.rowCount(), 0);
+        directory.setEntries(threeEntries());
+        loadDirectory(dir.filePath(QStringLiteral("none.ini")), directory);
+        QCOMPARE(directory.rowCount(), 3);
     }
 
     void badFilesLoadWhatDecodes_data()
@@ -173,11 +246,10 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("list.ini"));
         writeFile(path, bytes);
-        ListBox list;
-        ChannelTables tables;
-        loadDirectory(path, list, tables);
-        QCOMPARE(list.ListCount(), entries);
-        QCOMPARE(tables.entryCount(), entries);
+        ChannelDirectory directory;
+        loadDirectory(path, directory);
+        QCOMPARE(directory.rowCount(), entries);
+        QCOMPARE(directory.entries().count(), entries);
     }
 
     void pipeInsteadOfFileDoesNotBlock()
@@ -186,10 +258,9 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("dianshibiao.ini"));
         QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
-        ListBox list;
-        ChannelTables tables;
-        loadDirectory(path, list, tables); // would wait for a writer for ever if opened
-        QCOMPARE(list.ListCount(), 0);
+        ChannelDirectory directory;
+        loadDirectory(path, directory); // would wait for a writer for ever if opened
+        QCOMPARE(directory.rowCount(), 0);
 #else
         QSKIP("named pipes are a POSIX matter");
 #endif
@@ -204,16 +275,14 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("list.ini"));
         writeFile(path, bytes);
-        ListBox list;
-        ChannelTables tables;
-        loadDirectory(path, list, tables);
-        QCOMPARE(list.ListCount(), count);
-        QCOMPARE(tables.entryCount(), count);
-        QCOMPARE(list.List(4401), QStringLiteral("4401.Channel 4401"));
-        QCOMPARE(list.List(count - 1), QStringLiteral("199999.Channel 199999"));
-        QCOMPARE(tables.Url.at(count - 1), QStringLiteral("http://h/199999"));
+        ChannelDirectory directory;
+        loadDirectory(path, directory);
+        QCOMPARE(directory.rowCount(), count);
+        QCOMPARE(directory.data(directory.index(4401)).toString(), QStringLiteral("4401.Channel 4401"));
+        QCOMPARE(directory.data(directory.index(count - 1)).toString(), QStringLiteral("199999.Channel 199999"));
+        QCOMPARE(directory.urlAt(count - 1), QStringLiteral("http://h/199999"));
     }
 };
 
-QTEST_MAIN(TestChannelList)
+QTEST_GUILESS_MAIN(TestChannelList)
 #include "tst_channellist.moc"

@@ -1,8 +1,11 @@
+#include "account/credentialsfile.h"
 #include "account/frmlogin.h"
 #include "directory/startupschedule.h"
 #include "platform/codepage936.h"
 #include "platform/listbox.h"
+#include "listrows.h"
 #include "recordingwebview.h"
+#include "form1controls.h"
 #include "shell/form1.h"
 #include "testhttpserver.h"
 
@@ -42,13 +45,15 @@ void writeFile(const QString &path, const QString &text)
 RecordingWebView *rec(WebView *view) { return static_cast<RecordingWebView *>(view); }
 
 // Row k, the working URL at k and the working entry line at k describe the same entry.
-void verifyInStep(const ListBox *list, const ChannelTables &tables)
+void verifyInStep(const ListBox *list, const QStringList &lines, const QStringList &urls)
 {
-    QCOMPARE(tables.Url.size(), list->ListCount());
-    QCOMPARE(tables.Line.size(), list->ListCount());
+    QCOMPARE(urls.size(), list->ListCount());
+    QCOMPARE(lines.size(), list->ListCount());
     for (int k = 0; k < list->ListCount(); ++k)
-        QVERIFY2(tables.Line.at(k).startsWith(list->List(k)), qPrintable(list->List(k)));
+        QVERIFY2(lines.at(k).startsWith(list->List(k)), qPrintable(list->List(k)));
 }
+
+void verifyTvInStep(const Form1 &form) { verifyInStep(controls(form).List2, form.TvLine(), form.TvUrl()); }
 
 } // namespace
 
@@ -80,16 +85,20 @@ private Q_SLOTS:
     {
         host2->setAnswer(kTvPath, TestHttpAnswer::gbk(kTvText));
         auto form = makeForm();
-        form->Command2->click();
+        controls(*form).Command2->click();
         QCOMPARE(host2->requests(), QStringList{kTvPath + "?yh="});
         QCOMPARE(host1->requestCount(), 0);
-        QCOMPARE(form->List2->items(), (QStringList{"0000.湖南卫视", "0001.浙江卫视", "0002.CCTV-1"}));
+        QCOMPARE(listRows(controls(*form).List2), (QStringList{"0000.湖南卫视", "0001.浙江卫视", "0002.CCTV-1"}));
         QCOMPARE(form->TvUrl(), (QStringList{"http://tv/1", "http://tv/2", "http://tv/3"}));
         QCOMPARE(form->TvUrlAll(), form->TvUrl());
         QCOMPARE(form->TvLineAll().at(2), QStringLiteral("0002.CCTV-1") + QString(12, u' ') + "CCTV1");
-        QCOMPARE(form->Text2->Text(), kTvText);
+        QCOMPARE(controls(*form).Text2->Text(), kTvText);
+        form->show(); // the hidden holder shows its text when shown
+        controls(*form).Timer1->stop();
+        controls(*form).Text2->show();
+        QCOMPARE(controls(*form).Text2->toPlainText(), QString(kTvText).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
         QCOMPARE(readFile(file("dianshibiao.ini")), cp936::fromUnicode(kTvText + "\r\n"));
-        verifyInStep(form->List2, form->Tv);
+        verifyTvInStep(*form);
     }
 
     void host1IsAskedWhenHost2LacksTheMarker()
@@ -97,10 +106,10 @@ private Q_SLOTS:
         host2->setAnswer(kTvPath, TestHttpAnswer::html(QStringLiteral("<html>服务器错误</html>"), 500));
         host1->setAnswer(kTvPath, TestHttpAnswer::gbk(kTvText + "\r\n"));
         auto form = makeForm();
-        form->Command2->click();
+        controls(*form).Command2->click();
         QCOMPARE(host2->requestCount(), 1);
         QCOMPARE(host1->requestCount(), 1);
-        QCOMPARE(form->List2->ListCount(), 3); // the empty last line forms no entry
+        QCOMPARE(controls(*form).List2->ListCount(), 3); // the empty last line forms no entry
         QCOMPARE(readFile(file("dianshibiao.ini")), cp936::fromUnicode(kTvText + "\r\n\r\n"));
     }
 
@@ -110,15 +119,16 @@ private Q_SLOTS:
         writeFile(file("dianshibiao.ini"), old);
         host2->setAnswer(kTvPath, TestHttpAnswer::gbk(QStringLiteral("no list here")));
         auto form = makeForm();
-        const QStringList rows = form->List2->items();
-        const ChannelTables tables = form->Tv;
-        form->Command2->click();
+        const QStringList rows = listRows(controls(*form).List2);
+        const QStringList urls = form->TvUrlAll();
+        const QStringList lines = form->TvLine();
+        controls(*form).Command2->click();
         QCOMPARE(host1->requestCount(), 1); // asked, answered 404
-        QCOMPARE(form->List2->items(), rows);
-        QCOMPARE(form->TvUrlAll(), tables.UrlAll);
-        QCOMPARE(form->TvLine(), tables.Line);
+        QCOMPARE(listRows(controls(*form).List2), rows);
+        QCOMPARE(form->TvUrlAll(), urls);
+        QCOMPARE(form->TvLine(), lines);
         QCOMPARE(readFile(file("dianshibiao.ini")), cp936::fromUnicode(old));
-        QVERIFY(form->Command2->isEnabled());
+        QVERIFY(controls(*form).Command2->isEnabled());
     }
 
     void lineEnds_data()
@@ -139,9 +149,9 @@ private Q_SLOTS:
         QFETCH(QString, reply);
         host2->setAnswer(kTvPath, TestHttpAnswer::gbk(reply));
         auto form = makeForm();
-        form->Command2->click();
+        controls(*form).Command2->click();
         QTEST(form->TvUrl(), "urls");
-        verifyInStep(form->List2, form->Tv);
+        verifyTvInStep(*form);
         QCOMPARE(readFile(file("dianshibiao.ini")), cp936::fromUnicode(reply + "\r\n"));
     }
 
@@ -149,8 +159,8 @@ private Q_SLOTS:
     {
         host2->setAnswer(kTvPath, TestHttpAnswer::gbk(QStringLiteral("\r\nhttp://x\r\n卫视\r\nhttp://y")));
         auto form = makeForm();
-        form->Command2->click();
-        QCOMPARE(form->List2->List(0), QStringLiteral("0000."));
+        controls(*form).Command2->click();
+        QCOMPARE(controls(*form).List2->List(0), QStringLiteral("0000."));
     }
 
     void verificationPageOnlyForTvWithUnknownGrade()
@@ -158,21 +168,24 @@ private Q_SLOTS:
         host2->setAnswer(kTvPath, TestHttpAnswer::gbk(kTvText));
         host2->setAnswer(kRadioPath, TestHttpAnswer::gbk(kRadioText));
         auto form = makeForm();
-        auto *notice = rec(form->WebBrowser2);
+        auto *notice = rec(controls(*form).WebBrowser2);
 
-        form->Command2->click(); // no account: no verification page
+        controls(*form).Command2->click(); // no account: no verification page
         QCOMPARE(notice->navigations.size(), 1);
 
-        form->SavedUser = QStringLiteral("abc");
-        form->Command2->click();
+        // The same with a saved account name.
+        QVERIFY(saveAccountNameOnly(dir->path(), QStringLiteral("abc")));
+        form = makeForm();
+        notice = rec(controls(*form).WebBrowser2);
+        controls(*form).Command2->click();
         QCOMPARE(host2->lastRequest(), kTvPath + "?yh=abc");
         QCOMPARE(notice->lastNavigation(), host2->url(QStringLiteral("/user/yanzhen.asp?yh=abc")));
 
-        form->Command3->click();
+        controls(*form).Command3->click();
         QCOMPARE(notice->navigations.size(), 2);
 
         form->loginDialog()->Text1->setText(QStringLiteral("普通用户"));
-        form->Command2->click();
+        controls(*form).Command2->click();
         QCOMPARE(notice->navigations.size(), 2);
     }
 
@@ -181,26 +194,26 @@ private Q_SLOTS:
         writeFile(file("dianshibiao.ini"), QStringLiteral("湖南卫视\r\nhttp://old/1\r\n"));
         host2->setAnswer(kTvPath, TestHttpAnswer::gbk(kTvText));
         auto form = makeForm();
-        form->Text5->setText(QStringLiteral("HNWS"));
-        QCOMPARE(form->List2->ListCount(), 1);
-        form->Command2->click();
+        controls(*form).Text5->setText(QStringLiteral("HNWS"));
+        QCOMPARE(controls(*form).List2->ListCount(), 1);
+        controls(*form).Command2->click();
         // The complete new directory; the filter waits for the next change of the box.
-        QCOMPARE(form->List2->ListCount(), 3);
-        verifyInStep(form->List2, form->Tv);
-        form->Text5->setText(QStringLiteral("ZJWS"));
-        QCOMPARE(form->List2->items(), QStringList{QStringLiteral("0001.浙江卫视") + QString(12, u' ') + "ZJWS"});
+        QCOMPARE(controls(*form).List2->ListCount(), 3);
+        verifyTvInStep(*form);
+        controls(*form).Text5->setText(QStringLiteral("ZJWS"));
+        QCOMPARE(listRows(controls(*form).List2), QStringList{QStringLiteral("0001.浙江卫视") + QString(12, u' ') + "ZJWS"});
     }
 
     void shorterListLeavesNothingBehind()
     {
         host2->setAnswer(kTvPath, TestHttpAnswer::gbk(kTvText));
         auto form = makeForm();
-        form->Command2->click();
+        controls(*form).Command2->click();
         host2->setAnswer(kTvPath, TestHttpAnswer::gbk(QStringLiteral("北京卫视\r\nhttp://new/1")));
-        form->Command2->click();
+        controls(*form).Command2->click();
         QCOMPARE(form->TvUrlAll(), QStringList{"http://new/1"});
         QCOMPARE(form->TvLineAll().size(), 1);
-        QCOMPARE(form->List2->ListCount(), 1);
+        QCOMPARE(controls(*form).List2->ListCount(), 1);
     }
 
     void overlappingDownloadsKeepTheirOwnText()
@@ -213,22 +226,22 @@ private Q_SLOTS:
         bool disabledDuringRun = false;
         QTimer::singleShot(50, form.get(), [&] {
             const QCursor *cursor = QGuiApplication::overrideCursor();
-            disabledDuringRun = !form->Command2->isEnabled() && cursor && cursor->shape() == Qt::BusyCursor;
-            form->Command2->click(); // ignored while its own run lasts
-            form->Command3->click();
+            disabledDuringRun = !controls(*form).Command2->isEnabled() && cursor && cursor->shape() == Qt::BusyCursor;
+            controls(*form).Command2->click(); // ignored while its own run lasts
+            controls(*form).Command3->click();
         });
-        form->Command2->click();
+        controls(*form).Command2->click();
         QVERIFY(disabledDuringRun);
         QCOMPARE(host2->requestCount(kTvPath), 1);
         QCOMPARE(form->RadioUrl(), QStringList{"http://radio/1"});
         QCOMPARE(form->TvUrl().size(), 3);
         QCOMPARE(readFile(file("diantaibiao.ini")), cp936::fromUnicode(kRadioText + "\r\n"));
         QCOMPARE(readFile(file("dianshibiao.ini")), cp936::fromUnicode(kTvText + "\r\n"));
-        QCOMPARE(form->Text2->Text(), kTvText); // the last accepted text
-        QVERIFY(form->Command2->isEnabled());
+        QCOMPARE(controls(*form).Text2->Text(), kTvText); // the last accepted text
+        QVERIFY(controls(*form).Command2->isEnabled());
         QVERIFY(QGuiApplication::overrideCursor() == nullptr);
-        verifyInStep(form->List1, form->Radio);
-        verifyInStep(form->List2, form->Tv);
+        verifyInStep(controls(*form).List1, form->RadioLine(), form->RadioUrl());
+        verifyTvInStep(*form);
     }
 
     void filterDuringFailedRefreshKeepsRowsAndTablesInStep_data()
@@ -246,10 +259,10 @@ private Q_SLOTS:
         host2->setAnswer(kTvPath, slow);
         auto form = makeForm();
         QFETCH(QString, typed);
-        QTimer::singleShot(50, form.get(), [&] { form->Text5->setText(typed); });
-        form->Command2->click();
-        QTEST(int(form->List2->ListCount()), "rows");
-        verifyInStep(form->List2, form->Tv);
+        QTimer::singleShot(50, form.get(), [&] { controls(*form).Text5->setText(typed); });
+        controls(*form).Command2->click();
+        QTEST(int(controls(*form).List2->ListCount()), "rows");
+        verifyTvInStep(*form);
         QCOMPARE(form->TvUrlAll().size(), 3);
     }
 
@@ -262,10 +275,10 @@ private Q_SLOTS:
         host2->setAnswer(kTvPath, TestHttpAnswer::gbk(kTvText));
         auto form = makeForm();
         QFile::setPermissions(dir->path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        form->Command2->click();
+        controls(*form).Command2->click();
         QFile::setPermissions(dir->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QCOMPARE(readFile(file("dianshibiao.ini")), cp936::fromUnicode(old));
-        QCOMPARE(form->List2->ListCount(), 3);
+        QCOMPARE(controls(*form).List2->ListCount(), 3);
     }
 
     void listFileInTheWayKeepsTheProgramRunning()
@@ -274,8 +287,8 @@ private Q_SLOTS:
         QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("diantaibiao.ini")));
         host2->setAnswer(kRadioPath, TestHttpAnswer::gbk(kRadioText));
         auto form = makeForm();
-        form->Command3->click();
-        QCOMPARE(form->List1->ListCount(), 1);
+        controls(*form).Command3->click();
+        QCOMPARE(controls(*form).List1->ListCount(), 1);
         QVERIFY(QFileInfo(file("diantaibiao.ini")).isDir());
     }
 
@@ -285,19 +298,18 @@ private Q_SLOTS:
         host2->setAnswer(kTvPath, TestHttpAnswer::gbk(kTvText));
         host2->setAnswer(kRadioPath, TestHttpAnswer::gbk(kRadioText));
         writeFile(file("diantaibiao.ini"), QStringLiteral("旧电台 广播\r\nhttp://old\r\n"));
+        QVERIFY(SaveCredentials(dir->path(), QStringLiteral("abc"), QStringLiteral("pw")));
         auto form = makeForm();
-        form->SavedUser = QStringLiteral("abc");
-        form->SavedPassword = QStringLiteral("pw");
-        form->Timer1->start();
+        controls(*form).Timer1->start();
         for (int tick = 1; tick <= 10; ++tick)
-            form->startupSchedule()->Timer1_Timer();
+            controls(*form).schedule->Timer1_Timer();
         QCOMPARE(host1->requests(), QStringList{"/user/denglu.asp?yh=abc&pw=pw"});
         QCOMPARE(host2->requests(), QStringList{kTvPath + "?yh=abc"}); // the radio file exists
-        QCOMPARE(form->List2->ListCount(), 3);
-        QCOMPARE(form->List1->List(0), QStringLiteral("0000.旧电台 广播"));
+        QCOMPARE(controls(*form).List2->ListCount(), 3);
+        QCOMPARE(controls(*form).List1->List(0), QStringLiteral("0000.旧电台 广播"));
         QCOMPARE(form->windowTitle(), QStringLiteral("澄屿高清网络电视 V2.7 账号：abc 普通用户"));
-        QCOMPARE(form->Text3->text(), QStringLiteral("10"));
-        QVERIFY(!form->Timer1->isActive());
+        QCOMPARE(controls(*form).Text3->text(), QStringLiteral("10"));
+        QVERIFY(!controls(*form).Timer1->isActive());
     }
 
     // The lists and the saved account go to the data folder and come back from
@@ -323,12 +335,12 @@ private Q_SLOTS:
         {
             Form1 form(paths, hosts, recordingWebViewFactory());
             for (int tick = 1; tick <= 10; ++tick)
-                form.startupSchedule()->Timer1_Timer();
-            QCOMPARE(form.List2->ListCount(), 3);
-            QCOMPARE(form.List1->ListCount(), 1);
+                controls(form).schedule->Timer1_Timer();
+            QCOMPARE(controls(form).List2->ListCount(), 3);
+            QCOMPARE(controls(form).List1->ListCount(), 1);
             form.loginDialog()->txtUserName->setText(QStringLiteral("vip"));
             form.loginDialog()->txtPassword->setText(QStringLiteral("123456"));
-            form.Form_Unload();
+            form.close();
         }
         QCOMPARE(host2->requestCount(), 2);
         Form1 next(paths, hosts, recordingWebViewFactory());
@@ -339,8 +351,8 @@ private Q_SLOTS:
         QCOMPARE(QDir(workingDir.path()).entryList(files), QStringList());
         const QStringList kept{"dianshibiao.ini", "diantaibiao.ini", "lumatv.dat"};
         QCOMPARE(QDir(data.path()).entryList(files), keep ? kept : QStringList());
-        QCOMPARE(next.List2->ListCount(), keep ? 3 : 0);
-        QCOMPARE(next.SavedUser, keep ? QStringLiteral("vip") : QString());
+        QCOMPARE(controls(next).List2->ListCount(), keep ? 3 : 0);
+        QCOMPARE(next.SavedUser(), keep ? QStringLiteral("vip") : QString());
     }
 
     void badReplies_data()
@@ -363,9 +375,9 @@ private Q_SLOTS:
         TestHttpAnswer answer = TestHttpAnswer::text(body, 200, "text/plain; charset=gb2312");
         host2->setAnswer(kTvPath, answer);
         auto form = makeForm();
-        form->Command2->click();
+        controls(*form).Command2->click();
         QTEST(int(form->TvUrlAll().size()), "entries");
-        verifyInStep(form->List2, form->Tv);
+        verifyTvInStep(*form);
     }
 };
 

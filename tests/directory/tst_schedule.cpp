@@ -1,11 +1,13 @@
 #include "directory/startupschedule.h"
 #include "recordingwebview.h"
+#include "form1controls.h"
 #include "shell/form1.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -24,44 +26,44 @@ void touch(const QString &path)
     QVERIFY(file.open(QIODevice::WriteOnly));
 }
 
-// A schedule over stand-in controls whose hooks only count their calls.
+// A schedule over a stand-in tick counter, its signals wired to counters
+// and to two recording views, as the main window wires them.
 struct Rig
 {
     QTemporaryDir dir;
     QLineEdit text3;
-    QTimer timer1;
     RecordingWebView main;
     RecordingWebView notice;
-    QString user;
-    QString password;
+    SavedCredentials saved;
     int logins = 0;
     int tvDownloads = 0;
     int radioDownloads = 0;
-    // Extra work a hook does while it "waits", to model a fetch.
+    // Extra work a step does while it "waits", to model a fetch.
     std::function<void()> duringLogin;
     std::function<void()> duringTv;
     std::unique_ptr<StartupSchedule> schedule;
 
     Rig()
     {
-        timer1.setInterval(500);
-        timer1.start();
-        StartupHooks hooks;
-        hooks.savedUser = [this] { return user; };
-        hooks.savedPassword = [this] { return password; };
-        hooks.mailDenglu = [this] {
+        schedule = std::make_unique<StartupSchedule>(&text3, file("dianshibiao.ini"), file("diantaibiao.ini"), saved,
+                                                     Endpoints(kHosts));
+        StartupSchedule *s = schedule.get();
+        QObject::connect(s, &StartupSchedule::loginDue, s, [this] {
             ++logins;
             if (duringLogin)
                 duringLogin();
-        };
-        hooks.tvDownload = [this] {
+        });
+        QObject::connect(s, &StartupSchedule::tvDownloadDue, s, [this] {
             ++tvDownloads;
             if (duringTv)
                 duringTv();
-        };
-        hooks.radioDownload = [this] { ++radioDownloads; };
-        schedule = std::make_unique<StartupSchedule>(&text3, &timer1, &main, &notice, kHosts, dir.path(), hooks);
+        });
+        QObject::connect(s, &StartupSchedule::radioDownloadDue, s, [this] { ++radioDownloads; });
+        QObject::connect(s, &StartupSchedule::openInPlayer, &main, &RecordingWebView::Navigate);
+        QObject::connect(s, &StartupSchedule::openInNotice, &notice, &RecordingWebView::Navigate);
+        timer1()->start();
     }
+    QTimer *timer1() const { return schedule->findChild<QTimer *>(QStringLiteral("Timer1")); }
     QString file(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
 
     // Runs ticks until the counter reads `last` and tells what each tick did.
@@ -71,7 +73,7 @@ struct Rig
         while (StartupSchedule::tickValue(text3.text()) < last) {
             const int before[5] = {logins, tvDownloads, radioDownloads, int(main.navigations.size()),
                                    int(notice.navigations.size())};
-            const bool wasActive = timer1.isActive();
+            const bool wasActive = timer1()->isActive();
             schedule->Timer1_Timer();
             const QString tick = text3.text() + QLatin1Char(':');
             if (logins > before[0])
@@ -84,7 +86,7 @@ struct Rig
                 log << tick + QStringLiteral("main ") + main.navigations.at(i);
             for (qsizetype i = before[4]; i < notice.navigations.size(); ++i)
                 log << tick + QStringLiteral("notice ") + notice.navigations.at(i);
-            if (wasActive && !timer1.isActive())
+            if (wasActive && !timer1()->isActive())
                 log << tick + QStringLiteral("off");
         }
         return log;
@@ -140,15 +142,15 @@ private Q_SLOTS:
         QFETCH(bool, radioFile);
         QFETCH(QStringList, expected);
         Rig rig;
-        rig.user = user;
-        rig.password = password;
+        rig.saved.user = user;
+        rig.saved.password = password;
         if (tvFile)
             touch(rig.file("dianshibiao.ini"));
         if (radioFile)
             touch(rig.file("diantaibiao.ini"));
         QCOMPARE(rig.tickUntil(10), expected);
         QCOMPARE(rig.text3.text(), QStringLiteral("10"));
-        QVERIFY(!rig.timer1.isActive());
+        QVERIFY(!rig.timer1()->isActive());
     }
 
     void readOnlyListFilesCountAsPresent()
@@ -174,10 +176,10 @@ private Q_SLOTS:
     void ticksAfterTenDoNothing()
     {
         Rig rig;
-        rig.user = QStringLiteral("abc");
-        rig.password = QStringLiteral("pw");
+        rig.saved.user = QStringLiteral("abc");
+        rig.saved.password = QStringLiteral("pw");
         rig.tickUntil(10);
-        rig.timer1.start();
+        rig.timer1()->start();
         QCOMPARE(rig.tickUntil(13), (QStringList{"11:off"}));
         QCOMPARE(rig.text3.text(), QStringLiteral("13"));
         QCOMPARE(rig.logins, 1);
@@ -222,47 +224,50 @@ private Q_SLOTS:
         QFETCH(int, logins);
         QFETCH(bool, timerOn);
         Rig rig;
-        rig.user = QStringLiteral("abc");
-        rig.password = QStringLiteral("pw");
+        rig.saved.user = QStringLiteral("abc");
+        rig.saved.password = QStringLiteral("pw");
         rig.text3.setText(before);
         rig.schedule->Timer1_Timer();
         QCOMPARE(rig.text3.text(), after);
         QCOMPARE(rig.logins, logins);
-        QCOMPARE(rig.timer1.isActive(), timerOn);
+        QCOMPARE(rig.timer1()->isActive(), timerOn);
     }
 
-    void emptyHooksAreSkipped()
+    // Nothing connected but the views: the steps that ask elsewhere do nothing.
+    void unconnectedStepsAreSkipped()
     {
         QTemporaryDir dir;
         QLineEdit text3;
-        QTimer timer1;
         RecordingWebView main;
         RecordingWebView notice;
-        StartupSchedule schedule(&text3, &timer1, &main, &notice, kHosts, dir.path(), StartupHooks{});
-        timer1.start(100000);
+        const SavedCredentials saved{QStringLiteral("abc"), QStringLiteral("pw")};
+        StartupSchedule schedule(&text3, dir.filePath(QStringLiteral("tv.ini")), dir.filePath(QStringLiteral("r.ini")),
+                                 saved, Endpoints(kHosts));
+        QObject::connect(&schedule, &StartupSchedule::openInPlayer, &main, &RecordingWebView::Navigate);
+        QObject::connect(&schedule, &StartupSchedule::openInNotice, &notice, &RecordingWebView::Navigate);
+        schedule.start();
         for (int i = 0; i < 10; ++i)
             schedule.Timer1_Timer();
-        QCOMPARE(notice.navigations, QStringList{kVerification});
-        QCOMPARE(main.navigations, QStringList{kAccountPage});
-        QVERIFY(!timer1.isActive());
+        QVERIFY(notice.navigations.isEmpty());
+        QCOMPARE(main.navigations, QStringList{kAccountPage + "abc"});
+        QVERIFY(!schedule.findChild<QTimer *>()->isActive());
     }
 
-    void controlsGoneBeforeTheSchedule()
+    void counterGoneBeforeTheSchedule()
     {
         QTemporaryDir dir;
         auto text3 = std::make_unique<QLineEdit>();
-        auto timer1 = std::make_unique<QTimer>();
-        auto notice = std::make_unique<RecordingWebView>();
-        StartupSchedule schedule(text3.get(), timer1.get(), nullptr, notice.get(), kHosts, dir.path(), StartupHooks{});
+        const SavedCredentials saved;
+        StartupSchedule schedule(text3.get(), dir.filePath(QStringLiteral("tv.ini")),
+                                 dir.filePath(QStringLiteral("r.ini")), saved, Endpoints(kHosts));
+        QSignalSpy notice(&schedule, &StartupSchedule::openInNotice);
         schedule.Timer1_Timer();
-        QCOMPARE(notice->navigations, QStringList{kVerification});
-        notice.reset();
-        timer1.reset();
+        QCOMPARE(notice.size(), 1);
+        QCOMPARE(text3->text(), QStringLiteral("1"));
+        text3.reset();
         for (int i = 0; i < 10; ++i)
             schedule.Timer1_Timer();
-        QCOMPARE(text3->text(), QStringLiteral("11"));
-        text3.reset();
-        schedule.Timer1_Timer();
+        QCOMPARE(notice.size(), 1);
     }
 
     // Later ticks run inside the login while it waits; each step still runs
@@ -282,8 +287,8 @@ private Q_SLOTS:
         QFETCH(int, reached);
         QFETCH(int, insideTv);
         Rig rig;
-        rig.user = QStringLiteral("abc");
-        rig.password = QStringLiteral("pw");
+        rig.saved.user = QStringLiteral("abc");
+        rig.saved.password = QStringLiteral("pw");
         rig.duringLogin = [&rig, reached] {
             while (StartupSchedule::tickValue(rig.text3.text()) < reached)
                 rig.schedule->Timer1_Timer();
@@ -300,7 +305,7 @@ private Q_SLOTS:
         QCOMPARE(rig.radioDownloads, 1);
         QCOMPARE(rig.main.navigations, QStringList{kAccountPage + "abc"});
         QVERIFY(rig.notice.navigations.isEmpty());
-        QVERIFY(!rig.timer1.isActive());
+        QVERIFY(!rig.timer1()->isActive());
     }
 
     // With the real timer the same timer's tick is not delivered while its
@@ -308,8 +313,8 @@ private Q_SLOTS:
     void realTimerWhileTheLoginWaits()
     {
         Rig rig;
-        rig.user = QStringLiteral("abc");
-        rig.password = QStringLiteral("pw");
+        rig.saved.user = QStringLiteral("abc");
+        rig.saved.password = QStringLiteral("pw");
         QStringList counterDuringWait;
         rig.duringLogin = [&] {
             const QDeadlineTimer deadline(200);
@@ -317,9 +322,9 @@ private Q_SLOTS:
                 QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
             counterDuringWait << rig.text3.text();
         };
-        rig.timer1.setInterval(5);
-        rig.timer1.start();
-        QTRY_VERIFY(!rig.timer1.isActive());
+        rig.timer1()->setInterval(5);
+        rig.timer1()->start();
+        QTRY_VERIFY(!rig.timer1()->isActive());
         QCOMPARE(counterDuringWait, QStringList{"1"});
         QCOMPARE(rig.text3.text(), QStringLiteral("10"));
         QCOMPARE(rig.logins, 1);
@@ -330,8 +335,8 @@ private Q_SLOTS:
     void scheduleDestroyedDuringTheLogin()
     {
         Rig rig;
-        rig.user = QStringLiteral("abc");
-        rig.password = QStringLiteral("pw");
+        rig.saved.user = QStringLiteral("abc");
+        rig.saved.password = QStringLiteral("pw");
         rig.duringLogin = [&rig] { rig.schedule.reset(); };
         StartupSchedule *schedule = rig.schedule.get();
         schedule->Timer1_Timer();
@@ -343,17 +348,17 @@ private Q_SLOTS:
     void mainWindowRunsTheSchedule()
     {
         QTemporaryDir dir;
+        QVERIFY(saveAccountNameOnly(dir.path(), QStringLiteral("abc")));
         Form1 form(dir.path(), kHosts, recordingWebViewFactory());
-        form.SavedUser = QStringLiteral("abc");
-        form.Timer1->setInterval(1);
+        controls(form).Timer1->setInterval(1);
         form.show();
-        QVERIFY(form.Timer1->isActive());
-        QTRY_VERIFY(!form.Timer1->isActive());
+        QVERIFY(controls(form).Timer1->isActive());
+        QTRY_VERIFY(!controls(form).Timer1->isActive());
         QTest::qWait(50);
-        QCOMPARE(form.Text3->text(), QStringLiteral("10"));
+        QCOMPARE(controls(form).Text3->text(), QStringLiteral("10"));
         const QString blank = QStringLiteral("about:blank");
-        QCOMPARE(static_cast<RecordingWebView *>(form.WebBrowser2)->navigations, (QStringList{blank, kVerification}));
-        QCOMPARE(static_cast<RecordingWebView *>(form.WebBrowser1)->navigations,
+        QCOMPARE(static_cast<RecordingWebView *>(controls(form).WebBrowser2)->navigations, (QStringList{blank, kVerification}));
+        QCOMPARE(static_cast<RecordingWebView *>(controls(form).WebBrowser1)->navigations,
                  (QStringList{blank, kAccountPage + "abc"}));
     }
 };

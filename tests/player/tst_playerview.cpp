@@ -2,6 +2,7 @@
 #include "player/playersettings.h"
 #include "player/playerview.h"
 #include "player/streamplayerview.h"
+#include "form1controls.h"
 #include "shell/form1.h"
 #include "support/recordingstreamside.h"
 #include "support/testhttpserver.h"
@@ -335,14 +336,15 @@ void tst_PlayerView::quickSelectKeepsItsKeys()
     Form1 form(dir.path(), ServiceHosts{QStringLiteral("http://127.0.0.1:1"), QStringLiteral("http://127.0.0.1:2")},
                recordingWebViewFactory(), makePlayer);
     form.show();
-    form.Timer1->stop();
-    form.WebBrowser1->Navigate(kHls);
-    form.Text5->setFocus();
-    QTRY_VERIFY(form.Text5->hasFocus());
+    const Form1Controls c(form);
+    c.Timer1->stop();
+    c.WebBrowser1->Navigate(kHls);
+    c.Text5->setFocus();
+    QTRY_VERIFY(c.Text5->hasFocus());
     for (Qt::Key key : {Qt::Key_M, Qt::Key_Up, Qt::Key_Down, Qt::Key_F11})
         QTest::keyClick(QApplication::focusWidget(), key);
-    QCOMPARE(form.Text5->text(), QStringLiteral("m"));
-    QVERIFY(form.Text5->hasFocus());
+    QCOMPARE(c.Text5->text(), QStringLiteral("m"));
+    QVERIFY(c.Text5->hasFocus());
     QCOMPARE(stream->player()->volume(), playersettings::DefaultVolume);
     QVERIFY(!stream->player()->isMuted());
     QVERIFY(!stream->isFullScreenView());

@@ -30,6 +30,14 @@ int distinctColours(const QImage &image)
     return int(colours.size());
 }
 
+// The stream view moves between windows for full screen, which needs GL
+// contexts shared application-wide, as the program has them; set before the
+// application object exists.
+const bool kSharedContexts = [] {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    return true;
+}();
+
 } // namespace
 
 // The picture through the OpenGL render API, on a real X display.

@@ -10,9 +10,16 @@ QString line(int n, const QString &name, const QString &initials)
     return QStringLiteral("%1.").arg(n, 4, 10, QLatin1Char('0')) + name + QString(12, u' ') + initials;
 }
 
-// A small TV directory. Entry 5 has lost its URL (a downloaded list whose
-// URL line was empty); entry 7 matches the same keys after it.
-ChannelTables sampleTables()
+LineTable tableOf(const QStringList &lines)
+{
+    LineTable table;
+    for (const QString &l : lines)
+        table.append({l});
+    return table;
+}
+
+// The entry lines of a small TV directory.
+QStringList sampleLines()
 {
     const QList<QPair<QString, QString>> entries = {
         {QStringLiteral("湖南卫视"), QStringLiteral("HNWS")},     {QStringLiteral("湖南经视"), QStringLiteral("HNJS")},
@@ -23,25 +30,10 @@ ChannelTables sampleTables()
         {QStringLiteral("浙江影视"), QStringLiteral("ZJYS")},     {QStringLiteral("天津文艺"), QStringLiteral("TJWY")},
         {QStringLiteral("中央1台"), QStringLiteral("ZY1T")},
     };
-    ChannelTables t;
-    for (int n = 0; n < entries.size(); ++n) {
-        t.LineAll.append(line(n, entries[n].first, entries[n].second));
-        t.UrlAll.append(n == 5 ? QString() : QStringLiteral("http://127.0.0.1/tv/%1").arg(n));
-    }
-    t.Url = t.UrlAll;
-    t.Line = t.LineAll;
-    return t;
-}
-
-// Row r of a result must be master entry indexes[r], line and URL alike.
-void verifyEntries(const FilterResult &result, const ChannelTables &tables, const QList<int> &indexes)
-{
-    QCOMPARE(result.Line.size(), indexes.size());
-    QCOMPARE(result.Url.size(), indexes.size());
-    for (int r = 0; r < indexes.size(); ++r) {
-        QCOMPARE(result.Line.at(r), tables.LineAll.at(indexes[r]));
-        QCOMPARE(result.Url.at(r), tables.UrlAll.value(indexes[r]));
-    }
+    QStringList lines;
+    for (int n = 0; n < entries.size(); ++n)
+        lines.append(line(n, entries[n].first, entries[n].second));
+    return lines;
 }
 
 QList<int> allIndexes(int count)
@@ -54,27 +46,26 @@ QList<int> allIndexes(int count)
 
 // A directory of many entries built from a few characters, so that keys
 // share pieces and narrowing has work to do.
-ChannelTables generatedTables(int count, quint32 seed)
+QStringList generatedLines(int count, quint32 seed)
 {
     QRandomGenerator rng(seed);
     const QString alphabet = QStringLiteral("湖南卫视中央台ABCHNWS 0123.");
-    ChannelTables t;
+    QStringList lines;
     for (int n = 0; n < count; ++n) {
         QString name;
         const int length = 1 + rng.bounded(6);
         for (int k = 0; k < length; ++k)
             name.append(alphabet.at(rng.bounded(alphabet.size())));
-        t.LineAll.append(line(n, name, name.left(3).toUpper()));
-        t.UrlAll.append(rng.bounded(20) == 0 ? QString() : QStringLiteral("u%1").arg(n));
+        lines.append(line(n, name, name.left(3).toUpper()));
     }
-    return t;
+    return lines;
 }
 
-QString randomKey(QRandomGenerator &rng, const ChannelTables &t)
+QString randomKey(QRandomGenerator &rng, const QStringList &lines)
 {
     if (rng.bounded(8) == 0)
         return QStringLiteral("ZZ");
-    const QString &source = t.LineAll.at(rng.bounded(t.LineAll.size()));
+    const QString &source = lines.at(rng.bounded(lines.size()));
     const int start = rng.bounded(source.size());
     return source.mid(start, 1 + rng.bounded(4));
 }
@@ -89,8 +80,7 @@ private Q_SLOTS:
     void key();
     void filter_data();
     void filter();
-    void restoreSharesMasterTables();
-    void unevenTablesStayInStep();
+    void lineTable();
     void fastFilter_data();
     void fastFilter();
     void fastFilterEqualsRescanWhileTyping();
@@ -152,36 +142,28 @@ void tst_Filter::filter()
 {
     QFETCH(QString, text);
     QFETCH(QList<int>, indexes);
-    const ChannelTables tables = sampleTables();
-    verifyEntries(filterEntries(tables, text), tables, indexes);
+    const LineTable lines = tableOf(sampleLines());
+    QCOMPARE(filterEntries(lines, text), indexes);
     ChannelFilter fast;
-    verifyEntries(fast.apply(tables, text), tables, indexes);
+    QCOMPARE(fast.apply(lines, text), indexes);
 }
 
-void tst_Filter::restoreSharesMasterTables()
+// The texts come back as they went in; a copy holds the same texts under the
+// same serial, a change gives a new one.
+void tst_Filter::lineTable()
 {
-    const ChannelTables tables = sampleTables();
-    ChannelFilter fast;
-    const FilterResult all = fast.apply(tables, QStringLiteral(" "));
-    QCOMPARE(all.Line, tables.LineAll);
-    QCOMPARE(all.Url, tables.UrlAll);
-    // The master tables themselves are never changed by filtering.
-    const FilterResult some = fast.apply(tables, QStringLiteral("WS"));
-    QCOMPARE(some.count(), 4);
-    QCOMPARE(tables.LineAll, sampleTables().LineAll);
-    QCOMPARE(tables.UrlAll, sampleTables().UrlAll);
-}
-
-void tst_Filter::unevenTablesStayInStep()
-{
-    ChannelTables tables = sampleTables();
-    tables.UrlAll.resize(4);
-    for (const QString &text : {QString(), QStringLiteral("WS"), QStringLiteral(".")}) {
-        for (const FilterResult &result : {filterEntries(tables, text), ChannelFilter().apply(tables, text)}) {
-            QCOMPARE(result.Url.size(), result.Line.size());
-            QVERIFY(result.Url.last().isEmpty());
-        }
-    }
+    const QStringList texts = {QStringLiteral("0000.湖南卫视"), QString(), QStringLiteral("a\rb"), QStringLiteral("x")};
+    LineTable table = tableOf(texts);
+    QCOMPARE(table.count(), texts.size());
+    for (int i = 0; i < texts.size(); ++i)
+        QCOMPARE(table.at(i).toString(), texts.at(i));
+    QCOMPARE(table.text(), texts.join(u'\n') + u'\n');
+    const LineTable copy = table;
+    QCOMPARE(copy.serial(), table.serial());
+    table.append({u"y", u"z"});
+    QCOMPARE(table.at(4), u"yz");
+    QVERIFY(table.serial() != copy.serial());
+    QCOMPARE(LineTable().count(), 0);
 }
 
 void tst_Filter::fastFilter_data()
@@ -200,22 +182,20 @@ void tst_Filter::fastFilter()
 {
     QFETCH(int, count);
     QFETCH(quint32, seed);
-    const ChannelTables tables = generatedTables(count, seed);
+    const QStringList source = generatedLines(count, seed);
+    const LineTable lines = tableOf(source);
     QRandomGenerator rng(seed);
     ChannelFilter fast;
     for (int round = 0; round < 300; ++round) {
-        const QString key = count ? randomKey(rng, tables) : QStringLiteral("A");
-        const FilterResult expected = filterEntries(tables, key);
-        const FilterResult got = fast.apply(tables, key);
-        QCOMPARE(got.Line, expected.Line);
-        QCOMPARE(got.Url, expected.Url);
+        const QString key = count ? randomKey(rng, source) : QStringLiteral("A");
+        QCOMPARE(fast.apply(lines, key), filterEntries(lines, key));
     }
 }
 
 // Typing a key letter by letter, erasing it again and typing another one.
 void tst_Filter::fastFilterEqualsRescanWhileTyping()
 {
-    const ChannelTables tables = generatedTables(4401, 7);
+    const LineTable lines = tableOf(generatedLines(4401, 7));
     ChannelFilter fast;
     const QStringList words = {QStringLiteral("hnws"), QStringLiteral("湖南卫视"), QStringLiteral("0123"),
                                QStringLiteral(" a b"), QStringLiteral("00"), QStringLiteral("hn")};
@@ -228,49 +208,39 @@ void tst_Filter::fastFilterEqualsRescanWhileTyping()
             typed.chop(1);
             steps.append(typed);
         }
-        for (const QString &text : steps) {
-            const FilterResult expected = filterEntries(tables, text);
-            const FilterResult got = fast.apply(tables, text);
-            QVERIFY2(got.Line == expected.Line, qPrintable(text));
-            QVERIFY2(got.Url == expected.Url, qPrintable(text));
-        }
+        for (const QString &text : steps)
+            QVERIFY2(fast.apply(lines, text) == filterEntries(lines, text), qPrintable(text));
     }
 }
 
 void tst_Filter::fastFilterFollowsChangedMasterTables()
 {
-    ChannelTables tables = sampleTables();
+    QStringList source = sampleLines();
     ChannelFilter fast;
-    QCOMPARE(fast.apply(tables, QStringLiteral("HN")).count(), 2);
+    QCOMPARE(fast.apply(tableOf(source), QStringLiteral("HN")), (QList<int>{0, 1}));
 
-    // An entry changed in place.
-    tables.LineAll[4] = line(4, QStringLiteral("湖南都市"), QStringLiteral("HNDS"));
-    tables.UrlAll[4] = QStringLiteral("http://127.0.0.1/tv/new");
-    FilterResult result = fast.apply(tables, QStringLiteral("HN"));
-    verifyEntries(result, tables, {0, 1, 4});
-    verifyEntries(fast.apply(tables, QStringLiteral("HND")), tables, {4});
+    // A directory with one entry changed.
+    source[4] = line(4, QStringLiteral("湖南都市"), QStringLiteral("HNDS"));
+    const LineTable changed = tableOf(source);
+    QCOMPARE(fast.apply(changed, QStringLiteral("HN")), (QList<int>{0, 1, 4}));
+    QCOMPARE(fast.apply(changed, QStringLiteral("HND")), QList<int>{4});
 
-    // A downloaded directory of the same size with other entries.
-    const ChannelTables other = generatedTables(tables.LineAll.size(), 11);
-    tables.LineAll = other.LineAll;
-    tables.UrlAll = other.UrlAll;
+    // A directory of the same size with other entries, and a shorter one.
+    const LineTable other = tableOf(generatedLines(source.size(), 11));
     for (const QString &text : {QStringLiteral("HN"), QStringLiteral("HND"), QStringLiteral("A")})
-        QCOMPARE(fast.apply(tables, text).Line, filterEntries(tables, text).Line);
-
-    // A shorter one.
-    tables.LineAll = tables.LineAll.mid(0, 3);
-    tables.UrlAll = tables.UrlAll.mid(0, 3);
-    QCOMPARE(fast.apply(tables, QStringLiteral(".")).count(), 3);
+        QCOMPARE(fast.apply(other, text), filterEntries(other, text));
+    QCOMPARE(fast.apply(tableOf(source.mid(0, 3)), QStringLiteral(".")), allIndexes(3));
 }
 
+// Entry lines never hold a line feed, so a key with one matches nothing, and
+// the joined text never lets a key match across two lines.
 void tst_Filter::keyWithLineBreak()
 {
-    ChannelTables tables = sampleTables();
-    tables.LineAll[2] = QStringLiteral("A\nB");
+    const LineTable lines = tableOf(sampleLines());
     ChannelFilter fast;
-    for (const QString &text : {QStringLiteral("a\nb"), QStringLiteral("\n"), QStringLiteral("A")})
-        QCOMPARE(fast.apply(tables, text).Line, filterEntries(tables, text).Line);
-    QCOMPARE(fast.apply(tables, QStringLiteral("A\nB")).Line, QStringList{QStringLiteral("A\nB")});
+    for (const QString &text : {QStringLiteral("hnws\n0001"), QStringLiteral("\n"), QStringLiteral("HNWS\n")})
+        QCOMPARE(fast.apply(lines, text), QList<int>{});
+    QCOMPARE(fast.apply(lines, QStringLiteral("S0001")), QList<int>{});
 }
 
 QTEST_GUILESS_MAIN(tst_Filter)

@@ -1,7 +1,10 @@
+#include "directory/channeldirectory.h"
 #include "platform/codepage936.h"
 #include "platform/listbox.h"
 #include "quickselect/quickselect.h"
+#include "form1controls.h"
 #include "shell/form1.h"
+#include "support/listrows.h"
 #include "support/recordingwebview.h"
 
 #include <QAction>
@@ -46,18 +49,39 @@ QList<int> entryNumbers(const ListBox *list)
     return numbers;
 }
 
-// Row r, working entry line r and working URL r describe the same entry.
-bool inStep(const ListBox *list, const ChannelTables &tables, QString (*url)(int))
+// Row r shows working entry line r, and working URL r belongs to the same entry.
+bool inStep(const ListBox *list, const QStringList &lines, const QStringList &urls, QString (*url)(int))
 {
-    if (tables.Line.size() != list->ListCount() || tables.Url.size() != list->ListCount())
+    if (lines.size() != list->ListCount() || urls.size() != list->ListCount())
         return false;
     const QList<int> numbers = entryNumbers(list);
     for (int r = 0; r < numbers.size(); ++r) {
-        if (tables.Line.at(r) != list->List(r) || tables.Url.at(r) != url(numbers[r]))
+        if (lines.at(r) != list->List(r) || urls.at(r) != url(numbers[r]))
             return false;
     }
     return true;
 }
+
+// Quick select over a TV directory of its own, without a main window.
+struct Rig
+{
+    QWidget window;
+    QLineEdit *box = new QLineEdit(&window);
+    ListBox *list = new ListBox(&window);
+    ChannelDirectory tv;
+    ChannelDirectory radio;
+    QuickSelect quickSelect{*box, tv, radio};
+    QStringList played;
+
+    explicit Rig(ChannelEntries entries)
+    {
+        tv.setEntries(std::move(entries));
+        list->setModel(&tv);
+        list->resize(200, 300);
+        QObject::connect(&quickSelect, &QuickSelect::play, &window, [this](const QString &url) { played.append(url); });
+        window.show();
+    }
+};
 
 int stackPosition(const QWidget *w)
 {
@@ -95,7 +119,7 @@ private Q_SLOTS:
     void longDirectory();
 
 private:
-    RecordingWebView *player() const { return static_cast<RecordingWebView *>(m_form->WebBrowser1); }
+    RecordingWebView *player() const { return static_cast<RecordingWebView *>(controls(*m_form).WebBrowser1); }
     QuickSelect *quickSelect() const { return m_form->findChild<QuickSelect *>(); }
     void setView(int mode);
     void type(const QString &text);
@@ -113,8 +137,8 @@ void tst_QuickSelect::init()
     m_form = std::make_unique<Form1>(m_dir->path(), ServiceHosts{}, recordingWebViewFactory());
     m_form->show();
     QVERIFY(quickSelect());
-    QCOMPARE(m_form->List2->ListCount(), kTvNames.size());
-    QCOMPARE(m_form->List1->ListCount(), kRadioNames.size());
+    QCOMPARE(controls(*m_form).List2->ListCount(), kTvNames.size());
+    QCOMPARE(controls(*m_form).List1->ListCount(), kRadioNames.size());
     player()->navigations.clear();
 }
 
@@ -127,10 +151,10 @@ void tst_QuickSelect::cleanup()
 void tst_QuickSelect::setView(int mode)
 {
     if (mode == 2)
-        m_form->jiemian_Click();
+        controls(*m_form).jiemian->trigger();
     else if (mode == 0)
-        m_form->Image1_Click();
-    QCOMPARE(int(m_form->ListMode), mode);
+        Q_EMIT controls(*m_form).Image1->Click();
+    QCOMPARE(int(m_form->ListMode()), mode);
 }
 
 // Brings the box to the given text. Latin text is typed key by key after
@@ -138,14 +162,14 @@ void tst_QuickSelect::setView(int mode)
 // change handler.
 void tst_QuickSelect::type(const QString &text)
 {
-    const QString held = m_form->Text5->text();
+    const QString held = controls(*m_form).Text5->text();
     bool latin = text.startsWith(held);
     for (const QChar c : text)
         latin = latin && c.unicode() < 0x80;
     if (latin)
-        QTest::keyClicks(m_form->Text5, text.mid(held.size()));
+        QTest::keyClicks(controls(*m_form).Text5, text.mid(held.size()));
     else
-        m_form->Text5->setText(text);
+        controls(*m_form).Text5->setText(text);
 }
 
 void tst_QuickSelect::filtering_data()
@@ -178,23 +202,24 @@ void tst_QuickSelect::filtering()
     QFETCH(QStringList, played);
     setView(mode);
     const bool tv = mode == 1;
-    ListBox *list = tv ? m_form->List2 : m_form->List1;
-    ListBox *other = tv ? m_form->List1 : m_form->List2;
-    const QStringList otherRows = other->items();
-    const QStringList otherUrls = tv ? m_form->Radio.Url : m_form->Tv.Url;
+    ListBox *list = tv ? controls(*m_form).List2 : controls(*m_form).List1;
+    ListBox *other = tv ? controls(*m_form).List1 : controls(*m_form).List2;
+    const QStringList otherRows = listRows(other);
+    const QStringList otherUrls = tv ? m_form->RadioUrl() : m_form->TvUrl();
 
     // What the last change plays; earlier changes may have played single matches.
     type(typed.chopped(1));
     player()->navigations.clear();
     type(typed);
 
-    QCOMPARE(m_form->Text5->text(), typed);
+    QCOMPARE(controls(*m_form).Text5->text(), typed);
     QCOMPARE(entryNumbers(list), rows);
-    QVERIFY(inStep(list, tv ? m_form->Tv : m_form->Radio, tv ? tvUrl : radioUrl));
+    QVERIFY(inStep(list, tv ? m_form->TvLine() : m_form->RadioLine(), tv ? m_form->TvUrl() : m_form->RadioUrl(),
+                   tv ? tvUrl : radioUrl));
     QCOMPARE(player()->navigations, played);
     // The other directory is not touched.
-    QCOMPARE(other->items(), otherRows);
-    QCOMPARE(tv ? m_form->Radio.Url : m_form->Tv.Url, otherUrls);
+    QCOMPARE(listRows(other), otherRows);
+    QCOMPARE(tv ? m_form->RadioUrl() : m_form->TvUrl(), otherUrls);
 }
 
 void tst_QuickSelect::enterAndSpace_data()
@@ -225,18 +250,18 @@ void tst_QuickSelect::enterAndSpace()
     QFETCH(QString, played);
     setView(mode);
     type(typed);
-    const QStringList rowsBefore = (mode == 1 ? m_form->List2 : m_form->List1)->items();
+    const QStringList rowsBefore = listRows(mode == 1 ? controls(*m_form).List2 : controls(*m_form).List1);
     player()->navigations.clear();
 
-    QTest::keyClick(m_form->Text5, Qt::Key(key));
+    QTest::keyClick(controls(*m_form).Text5, Qt::Key(key));
 
     QCOMPARE(player()->navigations, played.isEmpty() ? QStringList() : QStringList{played});
     if (key == Qt::Key_Space && typed.isEmpty()) {
         // The Space made a blank key: the whole directory came back as entry lines.
-        QCOMPARE(m_form->List2->items(), m_form->Tv.LineAll);
-        QVERIFY(inStep(m_form->List2, m_form->Tv, tvUrl));
+        QCOMPARE(listRows(controls(*m_form).List2), m_form->TvLineAll());
+        QVERIFY(inStep(controls(*m_form).List2, m_form->TvLine(), m_form->TvUrl(), tvUrl));
     } else if (key == Qt::Key_Space) {
-        QCOMPARE((mode == 1 ? m_form->List2 : m_form->List1)->items(), rowsBefore);
+        QCOMPARE(listRows(mode == 1 ? controls(*m_form).List2 : controls(*m_form).List1), rowsBefore);
     }
 }
 
@@ -245,112 +270,121 @@ void tst_QuickSelect::autoRepeatedReleaseIsIgnored()
     type(QStringLiteral("ws"));
     player()->navigations.clear();
     QKeyEvent repeated(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), true);
-    QApplication::sendEvent(m_form->Text5, &repeated);
+    QApplication::sendEvent(controls(*m_form).Text5, &repeated);
     QVERIFY(player()->navigations.isEmpty());
     QKeyEvent released(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), false);
-    QApplication::sendEvent(m_form->Text5, &released);
+    QApplication::sendEvent(controls(*m_form).Text5, &released);
     QCOMPARE(player()->navigations, QStringList{tvUrl(0)});
 }
 
 void tst_QuickSelect::idleClearing()
 {
     type(QStringLiteral("ws"));
-    QCOMPARE(m_form->List2->ListCount(), 4);
-    QVERIFY(m_form->Timer3->isActive());
+    QCOMPARE(controls(*m_form).List2->ListCount(), 4);
+    QVERIFY(controls(*m_form).Timer3->isActive());
 
     quickSelect()->Timer3_Timer();
 
-    QVERIFY(m_form->Text5->text().isEmpty());
-    QVERIFY(!m_form->Timer3->isActive());
+    QVERIFY(controls(*m_form).Text5->text().isEmpty());
+    QVERIFY(!controls(*m_form).Timer3->isActive());
     // The full list is back, as entry lines with their initials.
-    QCOMPARE(entryNumbers(m_form->List2).size(), kTvNames.size());
-    QCOMPARE(m_form->List2->List(0), QStringLiteral("0000.湖南卫视            HNWS"));
-    QVERIFY(inStep(m_form->List2, m_form->Tv, tvUrl));
-    QCOMPARE(m_form->Tv.Url, m_form->Tv.UrlAll);
+    QCOMPARE(entryNumbers(controls(*m_form).List2).size(), kTvNames.size());
+    QCOMPARE(controls(*m_form).List2->List(0), QStringLiteral("0000.湖南卫视            HNWS"));
+    QVERIFY(inStep(controls(*m_form).List2, m_form->TvLine(), m_form->TvUrl(), tvUrl));
+    QCOMPARE(m_form->TvUrl(), m_form->TvUrlAll());
 }
 
 // Emptying an empty box is no change: the start-up rows stay.
 void tst_QuickSelect::idleClearingOfAnEmptyBox()
 {
-    const QStringList startRows = m_form->List2->items();
+    const QStringList startRows = listRows(controls(*m_form).List2);
     QCOMPARE(startRows.first(), QStringLiteral("0000.湖南卫视"));
     quickSelect()->Timer3_Timer();
-    QCOMPARE(m_form->List2->items(), startRows);
-    QVERIFY(!m_form->Timer3->isActive());
+    QCOMPARE(listRows(controls(*m_form).List2), startRows);
+    QVERIFY(!controls(*m_form).Timer3->isActive());
 }
 
 void tst_QuickSelect::changeRestartsIdleTimer()
 {
-    m_form->Timer3->stop();
+    controls(*m_form).Timer3->stop();
     type(QStringLiteral("h"));
-    QVERIFY(m_form->Timer3->isActive());
-    QCOMPARE(m_form->Timer3->interval(), 9000);
-    QVERIFY(m_form->Timer3->remainingTime() > 8000);
-    m_form->Text5->clear();
-    QVERIFY(m_form->Timer3->isActive());
+    QVERIFY(controls(*m_form).Timer3->isActive());
+    QCOMPARE(controls(*m_form).Timer3->interval(), 9000);
+    QVERIFY(controls(*m_form).Timer3->remainingTime() > 8000);
+    controls(*m_form).Text5->clear();
+    QVERIFY(controls(*m_form).Timer3->isActive());
 }
 
 void tst_QuickSelect::focusKeeper()
 {
-    QLineEdit *box = m_form->Text5;
-    QVERIFY(box->geometry().intersects(m_form->WebBrowser1->geometry()));
-    QCOMPARE(m_form->qugg->text(), QStringLiteral("快速选台"));
-    QVERIFY(!m_form->Timer2->isActive());
+    QLineEdit *box = controls(*m_form).Text5;
+    QVERIFY(box->geometry().intersects(controls(*m_form).WebBrowser1->geometry()));
+    QCOMPARE(controls(*m_form).qugg->text(), QStringLiteral("快速选台"));
+    QVERIFY(!controls(*m_form).Timer2->isActive());
 
-    m_form->qugg->trigger();
-    QCOMPARE(m_form->qugg->text(), QStringLiteral("快速选台√"));
-    QVERIFY(m_form->Timer2->isActive());
-    QCOMPARE(m_form->Timer2->interval(), 1000);
+    controls(*m_form).qugg->trigger();
+    QCOMPARE(controls(*m_form).qugg->text(), QStringLiteral("快速选台√"));
+    QVERIFY(controls(*m_form).Timer2->isActive());
+    QCOMPARE(controls(*m_form).Timer2->interval(), 1000);
+
+    // Switched on while the login dialog had already started the focus keeper:
+    // its countdown goes on.
+    controls(*m_form).qugg->trigger();
+    controls(*m_form).Timer2->start();
+    QTest::qWait(300);
+    const int remaining = controls(*m_form).Timer2->remainingTime();
+    controls(*m_form).qugg->trigger();
+    QVERIFY(controls(*m_form).Timer2->remainingTime() <= remaining);
 
     // Empty: focused, behind the views.
     quickSelect()->Timer2_Timer();
     QCOMPARE(m_form->focusWidget(), box);
-    QVERIFY(isAbove(m_form->WebBrowser1, box));
-    QVERIFY(isAbove(m_form->List2, box));
+    QVERIFY(isAbove(controls(*m_form).WebBrowser1, box));
+    QVERIFY(isAbove(controls(*m_form).List2, box));
 
     // Holding text: in front of them.
     type(QStringLiteral("ws"));
     quickSelect()->Timer2_Timer();
     QCOMPARE(m_form->focusWidget(), box);
-    QVERIFY(isAbove(box, m_form->WebBrowser1));
-    QVERIFY(isAbove(box, m_form->List2));
+    QVERIFY(isAbove(box, controls(*m_form).WebBrowser1));
+    QVERIFY(isAbove(box, controls(*m_form).List2));
 
     // Switching off sends the box back but leaves text and list as they are.
-    m_form->qugg->trigger();
-    QCOMPARE(m_form->qugg->text(), QStringLiteral("快速选台"));
-    QVERIFY(!m_form->Timer2->isActive());
-    QVERIFY(isAbove(m_form->WebBrowser1, box));
+    controls(*m_form).qugg->trigger();
+    QCOMPARE(controls(*m_form).qugg->text(), QStringLiteral("快速选台"));
+    QVERIFY(!controls(*m_form).Timer2->isActive());
+    QVERIFY(isAbove(controls(*m_form).WebBrowser1, box));
     QCOMPARE(box->text(), QStringLiteral("ws"));
-    QCOMPARE(entryNumbers(m_form->List2), (QList<int>{0, 3, 5, 7}));
+    QCOMPARE(entryNumbers(controls(*m_form).List2), (QList<int>{0, 3, 5, 7}));
 
     // Emptied again while on: back behind the views on the next tick.
-    m_form->qugg->trigger();
+    controls(*m_form).qugg->trigger();
     quickSelect()->Timer2_Timer();
-    QVERIFY(isAbove(box, m_form->WebBrowser1));
+    QVERIFY(isAbove(box, controls(*m_form).WebBrowser1));
     quickSelect()->Timer3_Timer();
     quickSelect()->Timer2_Timer();
-    QVERIFY(isAbove(m_form->WebBrowser1, box));
+    QVERIFY(isAbove(controls(*m_form).WebBrowser1, box));
 }
 
 // After every change a click on row r plays the r-th match.
 void tst_QuickSelect::rowsAndTablesInStep()
 {
-    ListBox *list = m_form->List2;
+    ListBox *list = controls(*m_form).List2;
     const QStringList steps = {QStringLiteral("w"),   QStringLiteral("ws"),  QStringLiteral("w"),
                                QStringLiteral(""),    QStringLiteral(" "),   QStringLiteral("0"),
                                QStringLiteral("00"),  QStringLiteral("001"), QStringLiteral("0012"),
                                QStringLiteral("s"),   QStringLiteral("xyz"), QStringLiteral("卫"),
                                QStringLiteral("S"),   QStringLiteral("")};
     for (const QString &text : steps) {
-        m_form->Text5->setText(text);
-        QVERIFY2(inStep(list, m_form->Tv, tvUrl), qPrintable(text));
+        controls(*m_form).Text5->setText(text);
+        QVERIFY2(inStep(list, m_form->TvLine(), m_form->TvUrl(), tvUrl), qPrintable(text));
         for (int r = list->ListCount() - 1; r >= 0 && r >= list->ListCount() - 2; --r) {
             player()->navigations.clear();
             const QRect rect = list->visualRect(list->model()->index(r, 0));
             QVERIFY(rect.isValid());
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
             QCOMPARE(list->ListIndex(), r);
-            QCOMPARE(player()->navigations, QStringList{m_form->Tv.Url.at(r)});
+            QCOMPARE(player()->navigations, QStringList{m_form->TvUrl().at(r)});
         }
     }
 }
@@ -359,20 +393,18 @@ void tst_QuickSelect::rowsAndTablesInStep()
 // keeps its row, plays nothing, and later matches still show.
 void tst_QuickSelect::emptyUrlHidesNothing()
 {
-    m_form->Tv.UrlAll[5].clear();
-    m_form->Tv.Url[5].clear();
-    type(QStringLiteral("ws"));
-    QCOMPARE(entryNumbers(m_form->List2), (QList<int>{0, 3, 5, 7}));
-    QCOMPARE(m_form->Tv.Url, (QStringList{tvUrl(0), tvUrl(3), QString(), tvUrl(7)}));
-    QCOMPARE(m_form->Tv.Line.size(), 4);
+    ChannelEntries entries;
+    for (int n = 0; n < kTvNames.size(); ++n)
+        entries.append(kTvNames[n], n == 5 ? QString() : tvUrl(n));
+    Rig rig(std::move(entries));
+    rig.box->setText(QStringLiteral("ws"));
+    QCOMPARE(entryNumbers(rig.list), (QList<int>{0, 3, 5, 7}));
+    QCOMPARE(rig.tv.Url(), (QStringList{tvUrl(0), tvUrl(3), QString(), tvUrl(7)}));
 
-    m_form->Text5->clear();
-    player()->navigations.clear();
-    type(QStringLiteral("dfws"));
-    QCOMPARE(entryNumbers(m_form->List2), QList<int>{5});
-    QVERIFY(player()->navigations.isEmpty());
-    QTest::keyClick(m_form->Text5, Qt::Key_Return);
-    QVERIFY(player()->navigations.isEmpty());
+    rig.box->setText(QStringLiteral("dfws"));
+    QCOMPARE(entryNumbers(rig.list), QList<int>{5});
+    QTest::keyClick(rig.box, Qt::Key_Return);
+    QVERIFY(rig.played.isEmpty());
 }
 
 // A directory far longer than the list box lays out in one pass: the rows
@@ -380,34 +412,30 @@ void tst_QuickSelect::emptyUrlHidesNothing()
 void tst_QuickSelect::longDirectory()
 {
     const int count = 30000;
-    ChannelTables &tv = m_form->Tv;
-    tv.UrlAll.clear();
-    tv.LineAll.clear();
-    for (int n = 0; n < count; ++n) {
-        tv.LineAll.append(QStringLiteral("%1.频道%2            PD").arg(n, 4, 10, QLatin1Char('0')).arg(n));
-        tv.UrlAll.append(tvUrl(n));
-    }
-    ListBox *list = m_form->List2;
+    ChannelEntries entries;
+    for (int n = 0; n < count; ++n)
+        entries.append(QStringLiteral("频道%1").arg(n), tvUrl(n));
+    Rig rig(std::move(entries));
+    ListBox *list = rig.list;
+    QObject::connect(list, &ListBox::Click, &rig.window, [&rig] { rig.played.append(rig.tv.urlAt(rig.list->ListIndex())); });
 
-    type(QStringLiteral("pd"));
+    rig.box->setText(QStringLiteral("pd"));
     QCOMPARE(list->ListCount(), count);
-    QVERIFY(inStep(list, tv, tvUrl));
+    QVERIFY(inStep(list, rig.tv.Line(), rig.tv.Url(), tvUrl));
 
-    type(QStringLiteral("pd "));
-    m_form->Text5->setText(QStringLiteral("9"));
+    rig.box->setText(QStringLiteral("9"));
     QVERIFY(list->ListCount() > 10000);
-    QVERIFY(inStep(list, tv, tvUrl));
+    QVERIFY(inStep(list, rig.tv.Line(), rig.tv.Url(), tvUrl));
     const int last = list->ListCount() - 1;
-    QCOMPARE(list->List(last), tv.LineAll.at(count - 1));
+    QCOMPARE(list->List(last), rig.tv.LineAll().at(count - 1));
     const auto lastRowShown = [&] {
         list->scrollToBottom();
         return list->visualRect(list->model()->index(last, 0)).intersects(list->viewport()->rect());
     };
     QTRY_VERIFY(lastRowShown());
-    player()->navigations.clear();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualRect(list->model()->index(last, 0)).center());
-    QCOMPARE(player()->navigations, QStringList{tvUrl(count - 1)});
+    rig.played.clear();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(last, 0)).center());
+    QCOMPARE(rig.played, QStringList{tvUrl(count - 1)});
 }
 
 QTEST_MAIN(tst_QuickSelect)

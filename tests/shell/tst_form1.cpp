@@ -5,10 +5,14 @@
 #include "platform/imagebox.h"
 #include "platform/listbox.h"
 #include "platform/twips.h"
+#include "listrows.h"
 #include "recordingwebview.h"
+#include "form1controls.h"
 #include "shell/form1.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -54,7 +58,7 @@ int px(int twips) { return twipsToPixels(twips); }
 bool showQuietly(Form1 &form)
 {
     form.show();
-    form.Timer1->stop();
+    controls(form).Timer1->stop();
     return QTest::qWaitForWindowExposed(&form);
 }
 
@@ -68,22 +72,22 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         auto form = makeForm(dir);
-        QCOMPARE(form->ListMode, qint16(1));
-        QCOMPARE(form->ResumeUrl, QStringLiteral("about:blank"));
-        QCOMPARE(form->OnTop, qint16(0));
-        QVERIFY(form->AppDir.endsWith(QDir::separator()));
-        QCOMPARE(form->List1->ListCount(), 0);
-        QCOMPARE(form->List2->ListCount(), 0);
+        QCOMPARE(form->ListMode(), ViewMode::Tv);
+        QCOMPARE(form->ResumeUrl(), QStringLiteral("about:blank"));
+        QCOMPARE(form->OnTop(), qint16(0));
+        QVERIFY(form->AppDir().endsWith(QDir::separator()));
+        QCOMPARE(controls(*form).List1->ListCount(), 0);
+        QCOMPARE(controls(*form).List2->ListCount(), 0);
         QVERIFY(form->TvUrlAll().isEmpty());
         QVERIFY(form->RadioUrlAll().isEmpty());
-        QVERIFY(form->SavedUser.isEmpty());
+        QVERIFY(form->SavedUser().isEmpty());
         QVERIFY(form->existingLoginDialog() == nullptr);
-        for (WebView *view : {form->WebBrowser1, form->WebBrowser2}) {
+        for (WebView *view : {controls(*form).WebBrowser1, controls(*form).WebBrowser2}) {
             QVERIFY(view->Silent());
             QCOMPARE(rec(view)->navigations, QStringList{QStringLiteral("about:blank")});
         }
-        QVERIFY(!form->WebBrowser3->Silent());
-        QVERIFY(rec(form->WebBrowser3)->navigations.isEmpty());
+        QVERIFY(!controls(*form).WebBrowser3->Silent());
+        QVERIFY(rec(controls(*form).WebBrowser3)->navigations.isEmpty());
         QCOMPARE(form->windowTitle(), QStringLiteral("澄屿高清网络电视 V2.7"));
     }
 
@@ -94,8 +98,8 @@ private Q_SLOTS:
                   QStringLiteral("湖南卫视\r\nhttp://tv/1\r\n浙江卫视\r\nhttp://tv/2\r\n"));
         writeList(dir.filePath(QStringLiteral("diantaibiao.ini")), QStringLiteral("中国之声 广播\r\nhttp://radio/1\r\n"));
         auto form = makeForm(dir);
-        QCOMPARE(form->List2->items(), (QStringList{"0000.湖南卫视", "0001.浙江卫视"}));
-        QCOMPARE(form->List1->items(), QStringList{"0000.中国之声 广播"});
+        QCOMPARE(listRows(controls(*form).List2), (QStringList{"0000.湖南卫视", "0001.浙江卫视"}));
+        QCOMPARE(listRows(controls(*form).List1), QStringList{"0000.中国之声 广播"});
         QCOMPARE(form->TvUrl(), (QStringList{"http://tv/1", "http://tv/2"}));
         QCOMPARE(form->TvLineAll().at(0), QStringLiteral("0000.湖南卫视") + QString(12, u' ') + "HNWS");
         QCOMPARE(form->RadioUrlAll(), QStringList{"http://radio/1"});
@@ -113,8 +117,8 @@ private Q_SLOTS:
         const QByteArray before = file.readAll();
         file.close();
         auto form = makeForm(dir);
-        QCOMPARE(form->SavedUser, QStringLiteral("abc"));
-        QCOMPARE(form->SavedPassword, QStringLiteral("p,w"));
+        QCOMPARE(form->SavedUser(), QStringLiteral("abc"));
+        QCOMPARE(form->SavedPassword(), QStringLiteral("p,w"));
         frmLogin *dialog = form->existingLoginDialog();
         QVERIFY(dialog);
         QVERIFY(!dialog->isVisible());
@@ -158,8 +162,8 @@ private Q_SLOTS:
         file.write(line);
         file.close();
         auto form = makeForm(dir);
-        QCOMPARE(form->SavedUser, QStringLiteral("abc"));
-        QVERIFY(form->SavedPassword.isEmpty());
+        QCOMPARE(form->SavedUser(), QStringLiteral("abc"));
+        QVERIFY(form->SavedPassword().isEmpty());
         QCOMPARE(form->existingLoginDialog()->txtUserName->text(), QStringLiteral("abc"));
         QVERIFY(form->existingLoginDialog()->txtPassword->text().isEmpty());
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -181,18 +185,18 @@ private Q_SLOTS:
         QCOMPARE(names, expected);
         for (const char *hidden : {"Text1", "Text2", "Text3", "Text4"})
             QVERIFY(form->findChild<QWidget *>(QLatin1String(hidden))->isHidden());
-        QCOMPARE(form->Command2->text(), QStringLiteral("更新网络电视节目表"));
-        QCOMPARE(form->Command3->text(), QStringLiteral("更新网络电台节目表"));
-        QCOMPARE(form->Command2->geometry(), QRect(0, 0, px(1935), px(375)));
-        QCOMPARE(form->Command3->geometry(), QRect(0, px(360), px(1935), px(375)));
-        QCOMPARE(form->Text3->geometry(), QRect(px(2280), px(240), px(975), px(375)));
-        QCOMPARE(form->WebBrowser3->geometry(), QRect(px(2400), px(720), px(2052), px(1452)));
-        QCOMPARE(form->Image1->pixmap().size(), QSize(5, 53));
-        QCOMPARE(form->Image1->cursor().shape(), Qt::SizeHorCursor);
+        QCOMPARE(controls(*form).Command2->text(), QStringLiteral("更新网络电视节目表"));
+        QCOMPARE(controls(*form).Command3->text(), QStringLiteral("更新网络电台节目表"));
+        QCOMPARE(controls(*form).Command2->geometry(), QRect(0, 0, px(1935), px(375)));
+        QCOMPARE(controls(*form).Command3->geometry(), QRect(0, px(360), px(1935), px(375)));
+        QCOMPARE(controls(*form).Text3->geometry(), QRect(px(2280), px(240), px(975), px(375)));
+        QCOMPARE(controls(*form).WebBrowser3->geometry(), QRect(px(2400), px(720), px(2052), px(1452)));
+        QCOMPARE(controls(*form).Image1->pixmap().size(), QSize(5, 53));
+        QCOMPARE(controls(*form).Image1->cursor().shape(), Qt::SizeHorCursor);
         QCOMPARE(form->windowIcon().pixmap(32, 32).size(), QSize(32, 32));
         // Tab order: Command2, Command3, List1, ...
-        QCOMPARE(form->Command2->nextInFocusChain(), form->Command3);
-        QCOMPARE(form->Command3->nextInFocusChain(), form->List1);
+        QCOMPARE(controls(*form).Command2->nextInFocusChain(), controls(*form).Command3);
+        QCOMPARE(controls(*form).Command3->nextInFocusChain(), controls(*form).List1);
     }
 
     void timersAsDesigned_data()
@@ -217,7 +221,7 @@ private Q_SLOTS:
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         QTEST(timer->isActive(), "runningWhenShown");
-        form->Timer1->stop(); // keep the schedule out of this test
+        controls(*form).Timer1->stop(); // keep the schedule out of this test
     }
 
     void menuBarHasElevenItems()
@@ -241,7 +245,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         auto form = makeForm(dir);
-        QLineEdit *box = form->Text5;
+        QLineEdit *box = controls(*form).Text5;
         QVERIFY(box->text().isEmpty());
         QCOMPARE(box->focusPolicy(), Qt::ClickFocus);
         QVERIFY(box->font().bold());
@@ -257,10 +261,10 @@ private Q_SLOTS:
         writeList(dir.filePath(QStringLiteral("dianshibiao.ini")), QStringLiteral("湖南卫视\r\nhttp://tv/1\r\n"));
         auto form = makeForm(dir);
         QVERIFY(showQuietly(*form));
-        const QImage tv = form->List2->viewport()->grab().toImage();
+        const QImage tv = controls(*form).List2->viewport()->grab().toImage();
         QCOMPARE(tv.pixelColor(tv.width() - 2, tv.height() - 2), QColor(Qt::black));
-        form->jiemian_Click();
-        const QImage radio = form->List1->viewport()->grab().toImage();
+        controls(*form).jiemian->trigger();
+        const QImage radio = controls(*form).List1->viewport()->grab().toImage();
         QCOMPARE(radio.pixelColor(radio.width() - 2, radio.height() - 2), QColor(Qt::white));
     }
 
@@ -278,17 +282,17 @@ private Q_SLOTS:
         QTemporaryDir dir;
         auto form = makeForm(dir);
         QVERIFY(showQuietly(*form));
-        QVERIFY(form->List2->isVisible());
+        QVERIFY(controls(*form).List2->isVisible());
         const LayoutState &s = form->layoutState();
         QCOMPARE(s.Image1.left, 1950);
         QCOMPARE(s.WebBrowser1.left, 2040);
-        QCOMPARE(form->Image1->x(), px(1950));
-        QCOMPARE(form->WebBrowser1->x(), px(2040));
+        QCOMPARE(controls(*form).Image1->x(), px(1950));
+        QCOMPARE(controls(*form).WebBrowser1->x(), px(2040));
         // The player reaches the right edge of the client area; the strip sits under it.
         const QWidget *client = form->centralWidget();
-        QVERIFY(qAbs(form->WebBrowser1->geometry().right() + 1 - client->width()) <= 1);
-        QCOMPARE(form->WebBrowser2->y(), form->WebBrowser1->height());
-        QVERIFY(qAbs(form->WebBrowser2->geometry().bottom() + 1 - client->height()) <= 1);
+        QVERIFY(qAbs(controls(*form).WebBrowser1->geometry().right() + 1 - client->width()) <= 1);
+        QCOMPARE(controls(*form).WebBrowser2->y(), controls(*form).WebBrowser1->height());
+        QVERIFY(qAbs(controls(*form).WebBrowser2->geometry().bottom() + 1 - client->height()) <= 1);
     }
 
     void viewCommands()
@@ -297,26 +301,26 @@ private Q_SLOTS:
         auto form = makeForm(dir);
         QVERIFY(showQuietly(*form));
 
-        form->jiemian->trigger();
-        QCOMPARE(form->ListMode, qint16(2));
-        QVERIFY(form->List1->isVisible() && form->Command2->isVisible() && form->Command3->isVisible());
-        QVERIFY(!form->List2->isVisible());
+        controls(*form).jiemian->trigger();
+        QCOMPARE(form->ListMode(), ViewMode::Radio);
+        QVERIFY(controls(*form).List1->isVisible() && controls(*form).Command2->isVisible() && controls(*form).Command3->isVisible());
+        QVERIFY(!controls(*form).List2->isVisible());
 
-        form->jiemu->trigger();
-        QCOMPARE(form->ListMode, qint16(1));
-        QVERIFY(form->List2->isVisible());
-        QVERIFY(form->List1->isVisible()); // left under List2, not hidden
+        controls(*form).jiemu->trigger();
+        QCOMPARE(form->ListMode(), ViewMode::Tv);
+        QVERIFY(controls(*form).List2->isVisible());
+        QVERIFY(controls(*form).List1->isVisible()); // left under List2, not hidden
 
-        form->jiemian->trigger();
-        QTest::mouseClick(form->Image1, Qt::LeftButton);
-        QCOMPARE(form->ListMode, qint16(0));
-        QVERIFY(!form->List1->isVisible() && !form->List2->isVisible() && !form->Command2->isVisible());
-        QCOMPARE(form->WebBrowser1->x(), px(100));
-        QTest::mouseClick(form->Image1, Qt::LeftButton);
-        QCOMPARE(form->ListMode, qint16(1));
-        QVERIFY(form->List2->isVisible());
+        controls(*form).jiemian->trigger();
+        QTest::mouseClick(controls(*form).Image1, Qt::LeftButton);
+        QCOMPARE(form->ListMode(), ViewMode::PlayerOnly);
+        QVERIFY(!controls(*form).List1->isVisible() && !controls(*form).List2->isVisible() && !controls(*form).Command2->isVisible());
+        QCOMPARE(controls(*form).WebBrowser1->x(), px(100));
+        QTest::mouseClick(controls(*form).Image1, Qt::LeftButton);
+        QCOMPARE(form->ListMode(), ViewMode::Tv);
+        QVERIFY(controls(*form).List2->isVisible());
         // None of the view commands navigates.
-        QCOMPARE(rec(form->WebBrowser1)->navigations.size(), 1);
+        QCOMPARE(rec(controls(*form).WebBrowser1)->navigations.size(), 1);
     }
 
     void vipTitleGivesVipLayout()
@@ -339,40 +343,33 @@ private Q_SLOTS:
         writeList(dir.filePath(QStringLiteral("diantaibiao.ini")), QStringLiteral("中国之声 广播\r\nhttp://radio/1\r\n"));
         auto form = makeForm(dir);
         QVERIFY(showQuietly(*form));
-        auto *player = rec(form->WebBrowser1);
+        auto *player = rec(controls(*form).WebBrowser1);
 
-        clickRow(form->List2, 1);
+        clickRow(controls(*form).List2, 1);
         QCOMPARE(player->lastNavigation(), QStringLiteral("http://tv/2"));
-        clickRow(form->List2, 1);
+        clickRow(controls(*form).List2, 1);
         QCOMPARE(player->navigations.count(QStringLiteral("http://tv/2")), 2);
 
-        form->jiemian_Click();
-        clickRow(form->List1, 0);
+        controls(*form).jiemian->trigger();
+        clickRow(controls(*form).List1, 0);
         QCOMPARE(player->lastNavigation(), QStringLiteral("http://radio/1"));
     }
 
     void clickWithoutPlayableRowDoesNothing()
     {
         QTemporaryDir dir;
+        writeList(dir.filePath(QStringLiteral("dianshibiao.ini")), QStringLiteral("湖南卫视\r\nhttp://tv/1\r\n"));
         auto form = makeForm(dir);
-        auto *player = rec(form->WebBrowser1);
-        form->List1_Click(); // empty list
-        form->List2_Click();
-        QCOMPARE(player->navigations.size(), 1);
-
-        // A row whose working URL is missing (past the working table) plays nothing.
-        form->List2->setItems({QStringLiteral("0000.x")});
-        form->List2->setListIndex(0);
-        form->List2_Click();
+        auto *player = rec(controls(*form).WebBrowser1);
+        Q_EMIT controls(*form).List1->Click(); // empty list
         QCOMPARE(player->navigations.size(), 1);
 
         // No row selected.
-        form->Tv.Url = QStringList{QStringLiteral("http://tv/1")};
-        form->List2->setListIndex(-1);
-        form->List2_Click();
+        controls(*form).List2->setListIndex(-1);
+        Q_EMIT controls(*form).List2->Click();
         QCOMPARE(player->navigations.size(), 1);
-        form->List2->setListIndex(0);
-        form->List2_Click();
+        controls(*form).List2->setListIndex(0);
+        Q_EMIT controls(*form).List2->Click();
         QCOMPARE(player->lastNavigation(), QStringLiteral("http://tv/1"));
     }
 
@@ -399,7 +396,7 @@ private Q_SLOTS:
         QVERIFY(!dialog->isVisible());
         QCOMPARE(form->loginDialog(), dialog.data()); // created once
         form->show();
-        form->Timer1->stop();
+        controls(*form).Timer1->stop();
         QVERIFY(form->close());
         QVERIFY(!dialog->isVisible());
         QVERIFY(form->existingLoginDialog() == nullptr);
@@ -430,6 +427,49 @@ private Q_SLOTS:
         QCOMPARE(labels.at(1)->buddy(), dialog->txtPassword);
         QCOMPARE(dialog->txtUserName->nextInFocusChain(), dialog->txtPassword);
         QCOMPARE(dialog->cmdOK->geometry(), QRect(px(120), px(1020), px(1140), px(390)));
+    }
+
+    // A paste keeps the first characters that fit into 20, wherever the caret
+    // stands and whatever is selected; the program's own text is kept whole.
+    void pasteIntoLoginBoxes_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<int>("caret");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("after");
+        const QString letters = QStringLiteral("abcdefghijklmnopqrstuvwxyz");
+        QTest::newRow("into an empty box") << QString() << 0 << 0 << letters << letters.left(20);
+        QTest::newRow("fits whole") << QStringLiteral("ab") << 2 << 0 << QStringLiteral("cd") << QStringLiteral("abcd");
+        QTest::newRow("after text") << QStringLiteral("12345") << 5 << 0 << letters << QStringLiteral("12345") + letters.left(15);
+        QTest::newRow("in the middle") << QStringLiteral("1234") << 2 << 0 << letters
+                                       << QStringLiteral("12") + letters.left(16) + QStringLiteral("34");
+        QTest::newRow("over a selection") << QStringLiteral("123456") << 1 << 4 << letters
+                                          << QStringLiteral("1") + letters.left(18) + QStringLiteral("6");
+        QTest::newRow("into a full box") << letters.left(20) << 20 << 0 << QStringLiteral("x") << letters.left(20);
+        QTest::newRow("Chinese") << QString() << 0 << 0 << QString(30, u'张') << QString(20, u'张');
+        QTest::newRow("onto a longer saved text") << letters.left(25) << 25 << 0 << QStringLiteral("x")
+                                                  << letters.left(25);
+        QTest::newRow("over part of a longer saved text") << letters.left(25) << 0 << 10 << QStringLiteral("0123456789AB")
+                                                          << QStringLiteral("0123456789") + letters.mid(10, 15);
+    }
+    void pasteIntoLoginBoxes()
+    {
+        QFETCH(QString, before);
+        QFETCH(int, caret);
+        QFETCH(int, selected);
+        QFETCH(QString, pasted);
+        frmLogin dialog;
+        dialog.setAccount(before, before);
+        for (QLineEdit *box : {dialog.txtUserName, dialog.txtPassword}) {
+            QCOMPARE(box->text(), before);
+            box->setSelection(caret, selected);
+            if (selected == 0)
+                box->setCursorPosition(caret);
+            QGuiApplication::clipboard()->setText(pasted);
+            box->paste();
+            QTEST(box->text(), "after");
+        }
     }
 
     void loginDialogKeys()

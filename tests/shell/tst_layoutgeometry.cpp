@@ -29,12 +29,11 @@ private Q_SLOTS:
         QTest::newRow("player only") << 0 << false << false << false << 15 << 100 << W - 160;
         QTest::newRow("tv") << 1 << true << true << true << 1950 << 2040 << W - 2100;
         QTest::newRow("radio") << 2 << true << false << true << 1950 << 2040 << W - 2100;
-        QTest::newRow("other value is radio") << 7 << true << false << true << 1950 << 2040 << W - 2100;
     }
     void views()
     {
         QFETCH(int, mode);
-        const LayoutState s = layoutForm(designLayout(), mode, W, H, kOrdinary);
+        const LayoutState s = layoutForm(designLayout(), ViewMode(mode), W, H, kOrdinary);
         QTEST(s.List1Visible, "list1");
         QTEST(s.List2Visible, "list2");
         QTEST(s.Command2Visible, "commands");
@@ -55,19 +54,19 @@ private Q_SLOTS:
 
     void listHeightsOnlyInListViews()
     {
-        const LayoutState tv = layoutForm(designLayout(), 1, W, H, kOrdinary);
+        const LayoutState tv = layoutForm(designLayout(), ViewMode::Tv, W, H, kOrdinary);
         QCOMPARE(tv.List1.height, H - 1970);
         QCOMPARE(tv.List2.height, H - 1250);
         QCOMPARE(tv.List1.top + tv.List1.height, tv.List2.top + tv.List2.height);
-        const LayoutState playerOnly = layoutForm(tv, 0, W + 3000, H + 3000, kOrdinary);
+        const LayoutState playerOnly = layoutForm(tv, ViewMode::PlayerOnly, W + 3000, H + 3000, kOrdinary);
         QCOMPARE(playerOnly.List1.height, tv.List1.height);
         QCOMPARE(playerOnly.List2.height, tv.List2.height);
     }
 
     void radioThenTvKeepsRadioControlsVisible()
     {
-        const LayoutState radio = layoutForm(designLayout(), 2, W, H, kOrdinary);
-        const LayoutState tv = layoutForm(radio, 1, W, H, kOrdinary);
+        const LayoutState radio = layoutForm(designLayout(), ViewMode::Radio, W, H, kOrdinary);
+        const LayoutState tv = layoutForm(radio, ViewMode::Tv, W, H, kOrdinary);
         QVERIFY(tv.List2Visible);
         QVERIFY(tv.List1Visible);
         QVERIFY(tv.Command2Visible);
@@ -94,8 +93,8 @@ private Q_SLOTS:
 
     void vipLayoutMovesStripBelowOldPlayer()
     {
-        const LayoutState ordinary = layoutForm(designLayout(), 1, W, H, kOrdinary);
-        const LayoutState vip = layoutForm(ordinary, 1, W, H, kVip);
+        const LayoutState ordinary = layoutForm(designLayout(), ViewMode::Tv, W, H, kOrdinary);
+        const LayoutState vip = layoutForm(ordinary, ViewMode::Tv, W, H, kVip);
         QCOMPARE(vip.WebBrowser2.top, ordinary.WebBrowser1.height + 3000);
         QCOMPARE(vip.WebBrowser1.height, H - 1175);
         // Left and width of the strip are not touched by the VIP layout.
@@ -105,8 +104,8 @@ private Q_SLOTS:
 
     void tinyMinimisedSizeSkipsNegativeSizes()
     {
-        const LayoutState before = layoutForm(designLayout(), 1, W, H, kOrdinary);
-        const LayoutState s = layoutForm(before, 1, 2400, 465, kOrdinary);
+        const LayoutState before = layoutForm(designLayout(), ViewMode::Tv, W, H, kOrdinary);
+        const LayoutState s = layoutForm(before, ViewMode::Tv, 2400, 465, kOrdinary);
         QCOMPARE(s.WebBrowser1.width, 300);
         QCOMPARE(s.WebBrowser1.height, before.WebBrowser1.height);
         QCOMPARE(s.List1.height, before.List1.height);
@@ -114,7 +113,7 @@ private Q_SLOTS:
         QCOMPARE(s.Text5.left, 2400 - 1735);
         QCOMPARE(s.WebBrowser2.top, before.WebBrowser1.height);
 
-        const LayoutState evenSmaller = layoutForm(before, 1, 100, 100, kOrdinary);
+        const LayoutState evenSmaller = layoutForm(before, ViewMode::Tv, 100, 100, kOrdinary);
         QCOMPARE(evenSmaller.WebBrowser1.width, before.WebBrowser1.width);
         QCOMPARE(evenSmaller.Text5.left, 100 - 1735); // a negative left is a valid position
     }

@@ -1,4 +1,5 @@
 #include "recordingwebview.h"
+#include "form1controls.h"
 #include "shell/form1.h"
 
 #include <QTemporaryDir>
@@ -12,7 +13,7 @@ namespace {
 const ServiceHosts kHosts{QStringLiteral("http://127.0.0.1:1"), QStringLiteral("http://127.0.0.1:2")};
 const QString kBlank = QStringLiteral("about:blank");
 
-RecordingWebView *catcher(Form1 &form) { return static_cast<RecordingWebView *>(form.WebBrowser3); }
+RecordingWebView *catcher(Form1 &form) { return static_cast<RecordingWebView *>(controls(form).WebBrowser3); }
 
 std::unique_ptr<Form1> makeForm(const QTemporaryDir &dir)
 {
@@ -23,7 +24,7 @@ std::unique_ptr<Form1> makeForm(const QTemporaryDir &dir)
 WebView *openWindow(Form1 &form, bool *cancel)
 {
     WebView *target = nullptr;
-    Q_EMIT form.WebBrowser1->NewWindow2(&target, cancel);
+    Q_EMIT controls(form).WebBrowser1->NewWindow2(&target, cancel);
     if (target)
         target->Navigate(QStringLiteral("http://ads/pop"));
     return target;
@@ -40,13 +41,13 @@ private Q_SLOTS:
         QTemporaryDir dir;
         auto form = makeForm(dir);
         form->show();
-        form->Timer1->stop();
-        form->WebBrowser3->setVisible(true);
+        controls(*form).Timer1->stop();
+        controls(*form).WebBrowser3->setVisible(true);
         bool cancel = false;
-        QCOMPARE(openWindow(*form, &cancel), form->WebBrowser3);
+        QCOMPARE(openWindow(*form, &cancel), controls(*form).WebBrowser3);
         QVERIFY(!cancel);
-        QVERIFY(form->WebBrowser3->isHidden());
-        QVERIFY(!form->Timer4->isActive());
+        QVERIFY(controls(*form).WebBrowser3->isHidden());
+        QVERIFY(!controls(*form).Timer4->isActive());
         QCOMPARE(catcher(*form)->navigations, QStringList{QStringLiteral("http://ads/pop")});
     }
 
@@ -54,8 +55,8 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         auto form = makeForm(dir);
-        form->WebBrowser1_NewWindow2(nullptr, nullptr);
-        QVERIFY(form->WebBrowser3->isHidden());
+        controls(*form).catcher->WebBrowser1_NewWindow2(nullptr, nullptr);
+        QVERIFY(controls(*form).WebBrowser3->isHidden());
     }
 
     void completedPageIsBlankedOnTheNextTick()
@@ -65,10 +66,15 @@ private Q_SLOTS:
         bool cancel = false;
         openWindow(*form, &cancel);
         catcher(*form)->finishLoad(QStringLiteral("advert"));
-        QVERIFY(form->Timer4->isActive());
-        QCOMPARE(form->Timer4->interval(), 500);
-        form->Timer4_Timer();
-        QVERIFY(!form->Timer4->isActive());
+        QVERIFY(controls(*form).Timer4->isActive());
+        QCOMPARE(controls(*form).Timer4->interval(), 500);
+        // A second page completing meanwhile does not put the blanking off.
+        QTest::qWait(200);
+        const int remaining = controls(*form).Timer4->remainingTime();
+        catcher(*form)->finishLoad(QStringLiteral("second advert"));
+        QVERIFY(controls(*form).Timer4->remainingTime() <= remaining);
+        controls(*form).catcher->Timer4_Timer();
+        QVERIFY(!controls(*form).Timer4->isActive());
         QCOMPARE(catcher(*form)->lastNavigation(), kBlank);
     }
 
@@ -78,10 +84,10 @@ private Q_SLOTS:
         auto form = makeForm(dir);
         bool cancel = false;
         openWindow(*form, &cancel);
-        QCOMPARE(form->WebBrowser3->ReadyState(), int(WebView::Loading));
+        QCOMPARE(controls(*form).WebBrowser3->ReadyState(), int(WebView::Loading));
         // A frame of the page completes while the page itself still loads.
-        form->WebBrowser3_DocumentComplete(QStringLiteral("http://ads/frame"));
-        QVERIFY(!form->Timer4->isActive());
+        controls(*form).catcher->WebBrowser3_DocumentComplete(QStringLiteral("http://ads/frame"));
+        QVERIFY(!controls(*form).Timer4->isActive());
     }
 
     void blankingDoesNotRearmTheTimer()
@@ -91,16 +97,16 @@ private Q_SLOTS:
         bool cancel = false;
         openWindow(*form, &cancel);
         catcher(*form)->finishLoad(QStringLiteral("advert"));
-        form->Timer4_Timer();
+        controls(*form).catcher->Timer4_Timer();
         catcher(*form)->finishLoad(QString()); // the blank page completes
-        QVERIFY(!form->Timer4->isActive());
+        QVERIFY(!controls(*form).Timer4->isActive());
         QCOMPARE(catcher(*form)->navigations, (QStringList{QStringLiteral("http://ads/pop"), kBlank}));
 
         // The next pop-up is caught and blanked like the first.
         openWindow(*form, &cancel);
         catcher(*form)->finishLoad(QStringLiteral("advert"));
-        QVERIFY(form->Timer4->isActive());
-        form->Timer4_Timer();
+        QVERIFY(controls(*form).Timer4->isActive());
+        controls(*form).catcher->Timer4_Timer();
         QCOMPARE(catcher(*form)->lastNavigation(), kBlank);
     }
 
@@ -113,12 +119,12 @@ private Q_SLOTS:
         bool cancel = false;
         openWindow(*form, &cancel);
         catcher(*form)->finishLoad(QStringLiteral("advert"));
-        form->Timer4_Timer();
+        controls(*form).catcher->Timer4_Timer();
         WebView *target = nullptr;
-        Q_EMIT form->WebBrowser1->NewWindow2(&target, &cancel);
-        form->WebBrowser3->Navigate(kBlank);
+        Q_EMIT controls(*form).WebBrowser1->NewWindow2(&target, &cancel);
+        controls(*form).WebBrowser3->Navigate(kBlank);
         catcher(*form)->finishLoad(QStringLiteral("written by script"));
-        QVERIFY(form->Timer4->isActive());
+        QVERIFY(controls(*form).Timer4->isActive());
     }
 
     void timerTicksBlankTheCatcher()
@@ -129,7 +135,7 @@ private Q_SLOTS:
         openWindow(*form, &cancel);
         catcher(*form)->finishLoad(QStringLiteral("advert"));
         QTRY_COMPARE_WITH_TIMEOUT(catcher(*form)->lastNavigation(), kBlank, 3000);
-        QVERIFY(!form->Timer4->isActive());
+        QVERIFY(!controls(*form).Timer4->isActive());
     }
 };
 

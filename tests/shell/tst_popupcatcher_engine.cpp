@@ -1,5 +1,7 @@
 #include "pageserver.h"
+#include "form1controls.h"
 #include "shell/form1.h"
+#include "webview/enginewebview.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -37,32 +39,32 @@ private Q_SLOTS:
         server.pages["/popup"] = "<html><body>popup page</body></html>";
 
         QTemporaryDir dir;
-        Form1 form(dir.path(), kHosts);
+        Form1 form(dir.path(), kHosts, engineWebViewFactory());
         form.show();
-        form.Timer1->stop();
+        controls(form).Timer1->stop();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         const QList<QWidget *> shownBefore = visibleTopLevels();
 
         QStringList completed;
-        connect(form.WebBrowser3, &WebView::DocumentComplete, &form,
+        connect(controls(form).WebBrowser3, &WebView::DocumentComplete, &form,
                 [&completed](const QString &url) { completed.append(url); });
-        form.WebBrowser1->Navigate(server.url("/opener"));
+        controls(form).WebBrowser1->Navigate(server.url("/opener"));
 
         const QString popup = server.url("/popup");
         QTRY_VERIFY_WITH_TIMEOUT(completed.contains(popup), kLoadTimeout);
         QCOMPARE(server.requested.count("/popup"), 1);
-        QVERIFY(form.WebBrowser3->isHidden());
+        QVERIFY(controls(form).WebBrowser3->isHidden());
         QCOMPARE(visibleTopLevels(), shownBefore);
-        QCOMPARE(form.WebBrowser1->LocationURL(), server.url("/opener"));
+        QCOMPARE(controls(form).WebBrowser1->LocationURL(), server.url("/opener"));
 
         // 500 ms after it completed the catcher is blanked, and stays so.
-        QTRY_COMPARE_WITH_TIMEOUT(form.WebBrowser3->LocationURL(), QStringLiteral("about:blank"), kLoadTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(controls(form).WebBrowser3->LocationURL(), QStringLiteral("about:blank"), kLoadTimeout);
         QTRY_VERIFY_WITH_TIMEOUT(completed.endsWith(QStringLiteral("about:blank")), kLoadTimeout);
         const int completions = completed.size();
         QTest::qWait(1500);
         QCOMPARE(completed.size(), completions);
-        QVERIFY(!form.Timer4->isActive());
-        QCOMPARE(form.WebBrowser3->BodyText().value_or(QStringLiteral("?")), QString());
+        QVERIFY(!controls(form).Timer4->isActive());
+        QCOMPARE(controls(form).WebBrowser3->BodyText().value_or(QStringLiteral("?")), QString());
         QCOMPARE(visibleTopLevels(), shownBefore);
         QCOMPARE(server.requested.count("/popup"), 1);
     }

@@ -1,5 +1,6 @@
 #include "recordingstreamside.h"
 #include "recordingwebview.h"
+#include "form1controls.h"
 #include "shell/form1.h"
 #include "shell/tray.h"
 
@@ -26,7 +27,7 @@ const ServiceHosts kHosts{QStringLiteral("http://127.0.0.1:1"), QStringLiteral("
 const QString kBlank = QStringLiteral("about:blank");
 const QString kTip = QStringLiteral("澄屿高清网络电视 V2.4");
 
-RecordingWebView *player(Form1 &form) { return static_cast<RecordingWebView *>(form.WebBrowser1); }
+RecordingWebView *player(Form1 &form) { return static_cast<RecordingWebView *>(controls(form).WebBrowser1); }
 
 // A shown main window whose desktop has a notification area unless told otherwise.
 std::unique_ptr<Form1> shownForm(const QTemporaryDir &dir, bool notificationArea = true,
@@ -34,11 +35,11 @@ std::unique_ptr<Form1> shownForm(const QTemporaryDir &dir, bool notificationArea
 {
     auto form = std::make_unique<Form1>(dir.path(), kHosts, recordingWebViewFactory(), makePlayerView);
     if (notificationArea)
-        form->tray()->setAvailabilityCheck([] { return true; });
+        controls(*form).tray->setAvailabilityCheck([] { return true; });
     else
-        form->tray()->setAvailabilityCheck([] { return false; });
+        controls(*form).tray->setAvailabilityCheck([] { return false; });
     form->show();
-    form->Timer1->stop(); // keep the start-up schedule out
+    controls(*form).Timer1->stop(); // keep the start-up schedule out
     // A window manager ignores a minimise request for a window it has not taken on yet.
     static_cast<void>(QTest::qWaitForWindowExposed(form.get()));
     return form;
@@ -90,12 +91,12 @@ void minimise(Form1 &form)
 // The user releases a button over the icon.
 void activate(Form1 &form, QSystemTrayIcon::ActivationReason reason)
 {
-    QSystemTrayIcon *icon = form.tray()->icon();
+    QSystemTrayIcon *icon = controls(form).tray->icon();
     QVERIFY(icon);
     Q_EMIT icon->activated(reason);
 }
 
-int iconCount(const Form1 &form) { return form.tray()->findChildren<QSystemTrayIcon *>().size(); }
+int iconCount(const Form1 &form) { return controls(form).tray->findChildren<QSystemTrayIcon *>().size(); }
 
 bool hasDesktopWindowManager()
 {
@@ -235,6 +236,27 @@ private Q_SLOTS:
         QTEST(seen, "messages");
     }
 
+    // What the toolkit reports and what it stands for. A double click comes
+    // as Trigger, then DoubleClick: two left-button releases.
+    void mouseMessages_data()
+    {
+        QTest::addColumn<int>("reason");
+        QTest::addColumn<int>("message");
+        QTest::addColumn<bool>("restores");
+        QTest::newRow("left click") << int(QSystemTrayIcon::Trigger) << 514 << true;
+        QTest::newRow("second release of a double click") << int(QSystemTrayIcon::DoubleClick) << 514 << true;
+        QTest::newRow("right click") << int(QSystemTrayIcon::Context) << 517 << true;
+        QTest::newRow("middle click") << int(QSystemTrayIcon::MiddleClick) << 520 << false;
+        QTest::newRow("unknown") << int(QSystemTrayIcon::Unknown) << 0 << false;
+    }
+    void mouseMessages()
+    {
+        QFETCH(int, reason);
+        QFETCH(int, message);
+        QCOMPARE(trayMouseMessage(QSystemTrayIcon::ActivationReason(reason)), message);
+        QTEST(restoresFromTray(message), "restores");
+    }
+
     // ---- The main window going to the tray and back ----
 
     void tvViewStopsAndResumesTheChannel_data()
@@ -249,7 +271,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         auto form = shownForm(dir);
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-        QCOMPARE(form->ListMode, qint16(1));
+        QCOMPARE(form->ListMode(), ViewMode::Tv);
         player(*form)->Navigate(QStringLiteral("http://tv/1"));
         QSignalSpy lastWindowClosed(qApp, &QGuiApplication::lastWindowClosed);
 
@@ -257,31 +279,31 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         QCOMPARE(lastWindowClosed.size(), 0); // hidden in the tray, the program goes on
         QCOMPARE(player(*form)->lastNavigation(), kBlank);
-        QCOMPARE(form->ResumeUrl, QStringLiteral("http://tv/1"));
+        QCOMPARE(form->ResumeUrl(), QStringLiteral("http://tv/1"));
         QVERIFY(!form->isVisible());
-        QSystemTrayIcon *icon = form->tray()->icon();
+        QSystemTrayIcon *icon = controls(*form).tray->icon();
         QVERIFY(icon && icon->isVisible());
         QCOMPARE(icon->toolTip(), kTip);
         QVERIFY(!icon->icon().isNull());
-        QCOMPARE(form->TrayIconData.cbSize, 88u);
-        QCOMPARE(form->TrayIconData.uID, 1u);
-        QCOMPARE(form->TrayIconData.uFlags, 7u);
-        QCOMPARE(form->TrayIconData.hWnd, Tray::handleOf(form.get()));
-        QCOMPARE(form->TrayIconData.hIcon, Tray::handleOf(form->windowIcon()));
+        QCOMPARE(form->TrayIconData().cbSize, 88u);
+        QCOMPARE(form->TrayIconData().uID, 1u);
+        QCOMPARE(form->TrayIconData().uFlags, 7u);
+        QCOMPARE(form->TrayIconData().hWnd, Tray::handleOf(form.get()));
+        QCOMPARE(form->TrayIconData().hIcon, Tray::handleOf(form->windowIcon()));
 
         activate(*form, QSystemTrayIcon::ActivationReason(reason));
         QCOMPARE(player(*form)->lastNavigation(), QStringLiteral("http://tv/1"));
         QVERIFY(form->isVisible());
         QVERIFY(!form->isMinimized());
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-        QCOMPARE(form->tray()->icon(), icon); // the icon stays until shutdown
+        QCOMPARE(controls(*form).tray->icon(), icon); // the icon stays until shutdown
     }
 
     void tvViewStopsAndResumesAStream()
     {
         QTemporaryDir dir;
         auto form = shownForm(dir, true, recordingPlayerViewFactory());
-        auto *view = qobject_cast<PlayerView *>(form->WebBrowser1);
+        auto *view = qobject_cast<PlayerView *>(controls(*form).WebBrowser1);
         QVERIFY(view);
         auto *stream = static_cast<RecordingStreamSide *>(view->streamSide());
         const QString live = QStringLiteral("http://127.0.0.1:9/live/a.m3u8|User-Agent=x");
@@ -289,7 +311,7 @@ private Q_SLOTS:
 
         minimise(*form);
         QCoreApplication::processEvents();
-        QCOMPARE(form->ResumeUrl, live);
+        QCOMPARE(form->ResumeUrl(), live);
         QCOMPARE(stream->calls, (QStringList{"play " + live, "stop"}));
         QVERIFY(!view->isStreaming());
 
@@ -310,17 +332,17 @@ private Q_SLOTS:
         QTemporaryDir dir;
         auto form = shownForm(dir);
         if (view == 2)
-            form->jiemian_Click();
+            controls(*form).jiemian->trigger();
         else
-            form->Image1_Click();
-        QCOMPARE(form->ListMode, qint16(view));
+            Q_EMIT controls(*form).Image1->Click();
+        QCOMPARE(form->ListMode(), ViewMode(view));
         player(*form)->Navigate(QStringLiteral("http://radio/1"));
         const QStringList before = player(*form)->navigations;
 
         minimise(*form);
         QVERIFY(!form->isVisible());
-        QVERIFY(form->tray()->icon());
-        QCOMPARE(form->ResumeUrl, kBlank); // untouched since start
+        QVERIFY(controls(*form).tray->icon());
+        QCOMPARE(form->ResumeUrl(), kBlank); // untouched since start
         activate(*form, QSystemTrayIcon::Trigger);
         QVERIFY(form->isVisible());
         QCOMPARE(player(*form)->navigations, before);
@@ -332,17 +354,17 @@ private Q_SLOTS:
         auto form = shownForm(dir);
         player(*form)->Navigate(QStringLiteral("http://tv/1"));
         minimise(*form);
-        QSystemTrayIcon *first = form->tray()->icon();
+        QSystemTrayIcon *first = controls(*form).tray->icon();
         activate(*form, QSystemTrayIcon::Trigger);
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
 
         player(*form)->Navigate(QStringLiteral("http://tv/2"));
         minimise(*form);
         QVERIFY(!form->isVisible());
-        QCOMPARE(form->tray()->icon(), first);
+        QCOMPARE(controls(*form).tray->icon(), first);
         QCOMPARE(iconCount(*form), 1);
         // The second trip remembers the channel playing then.
-        QCOMPARE(form->ResumeUrl, QStringLiteral("http://tv/2"));
+        QCOMPARE(form->ResumeUrl(), QStringLiteral("http://tv/2"));
         activate(*form, QSystemTrayIcon::Context);
         QCOMPARE(player(*form)->lastNavigation(), QStringLiteral("http://tv/2"));
     }
@@ -356,7 +378,7 @@ private Q_SLOTS:
         // A VIP answer arriving now runs the layout again.
         form->setWindowTitle(QStringLiteral("澄屿高清网络电视 V2.7 账号：abc VIP用户"));
         form->Form_Resize();
-        QCOMPARE(form->ResumeUrl, QStringLiteral("http://tv/1"));
+        QCOMPARE(form->ResumeUrl(), QStringLiteral("http://tv/1"));
         QCOMPARE(player(*form)->lastNavigation(), kBlank);
         QVERIFY(!form->isVisible());
         QCOMPARE(iconCount(*form), 1);
@@ -386,7 +408,7 @@ private Q_SLOTS:
         auto form = shownForm(dir);
         player(*form)->Navigate(QStringLiteral("http://tv/1"));
         minimise(*form);
-        QSignalSpy notified(form->tray(), &Tray::notification);
+        QSignalSpy notified(controls(*form).tray, &Tray::notification);
         activate(*form, QSystemTrayIcon::Trigger);
         activate(*form, QSystemTrayIcon::DoubleClick);
         QCOMPARE(notified.size(), 2);
@@ -408,10 +430,10 @@ private Q_SLOTS:
         activate(*form, QSystemTrayIcon::MiddleClick);
         activate(*form, QSystemTrayIcon::Unknown);
         for (int message : {512, 513, 515, 516, 518, 519, 520})
-            form->Form_MouseMove(message);
+            controls(*form).windowTray->Form_MouseMove(message);
         QVERIFY(!form->isVisible());
         QCOMPARE(player(*form)->lastNavigation(), kBlank);
-        form->Form_MouseMove(517);
+        controls(*form).windowTray->Form_MouseMove(517);
         QVERIFY(form->isVisible());
         QCOMPARE(player(*form)->lastNavigation(), QStringLiteral("http://tv/1"));
     }
@@ -440,11 +462,11 @@ private Q_SLOTS:
         minimise(*form);
         QVERIFY(form->isVisible()); // minimised, still in the task bar
         QVERIFY(form->isMinimized());
-        QVERIFY(!form->tray()->icon());
+        QVERIFY(!controls(*form).tray->icon());
         QCOMPARE(player(*form)->lastNavigation(), kBlank);
-        QCOMPARE(form->ResumeUrl, QStringLiteral("http://tv/1"));
+        QCOMPARE(form->ResumeUrl(), QStringLiteral("http://tv/1"));
         form->Form_Resize(); // a layout run while minimised keeps the channel
-        QCOMPARE(form->ResumeUrl, QStringLiteral("http://tv/1"));
+        QCOMPARE(form->ResumeUrl(), QStringLiteral("http://tv/1"));
 
         form->setWindowState(Qt::WindowNoState); // restored from the task bar
         QCOMPARE(player(*form)->lastNavigation(), QStringLiteral("http://tv/1"));
@@ -459,12 +481,12 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         auto form = shownForm(dir, false);
-        form->jiemian_Click();
+        controls(*form).jiemian->trigger();
         player(*form)->Navigate(QStringLiteral("http://radio/1"));
         minimise(*form);
         form->setWindowState(Qt::WindowNoState);
         QCOMPARE(player(*form)->navigations, (QStringList{kBlank, QStringLiteral("http://radio/1")}));
-        QCOMPARE(form->ResumeUrl, kBlank);
+        QCOMPARE(form->ResumeUrl(), kBlank);
     }
 
     void shutdownRemovesTheIcon()
@@ -472,12 +494,12 @@ private Q_SLOTS:
         QTemporaryDir dir;
         auto form = shownForm(dir);
         minimise(*form);
-        QPointer<QSystemTrayIcon> icon = form->tray()->icon();
+        QPointer<QSystemTrayIcon> icon = controls(*form).tray->icon();
         QVERIFY(icon);
         activate(*form, QSystemTrayIcon::Trigger);
         QVERIFY(form->close());
         QVERIFY(icon.isNull());
-        QVERIFY(!form->tray()->icon());
+        QVERIFY(!controls(*form).tray->icon());
     }
 
     void shutdownWithoutIconStillCloses()
@@ -485,7 +507,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         auto form = shownForm(dir);
         QVERIFY(form->close());
-        QVERIFY(!form->tray()->icon());
+        QVERIFY(!controls(*form).tray->icon());
         QVERIFY(!form->isVisible());
     }
 
@@ -499,18 +521,18 @@ private Q_SLOTS:
         const QRect geometry = form->geometry();
         const WId id = form->winId();
 
-        form->chuangkou->trigger();
-        QCOMPARE(form->OnTop, qint16(1));
-        QCOMPARE(form->chuangkou->text(), QStringLiteral("窗口置顶√"));
+        controls(*form).chuangkou->trigger();
+        QCOMPARE(form->OnTop(), qint16(1));
+        QCOMPARE(controls(*form).chuangkou->text(), QStringLiteral("窗口置顶√"));
         QVERIFY(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(form->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(form->isVisible());
         QCOMPARE(form->geometry(), geometry);
         QCOMPARE(form->winId(), id);
 
-        form->chuangkou->trigger();
-        QCOMPARE(form->OnTop, qint16(0));
-        QCOMPARE(form->chuangkou->text(), QStringLiteral("窗口置顶"));
+        controls(*form).chuangkou->trigger();
+        QCOMPARE(form->OnTop(), qint16(0));
+        QCOMPARE(controls(*form).chuangkou->text(), QStringLiteral("窗口置顶"));
         QVERIFY(!form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(!form->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(form->isVisible());
@@ -524,10 +546,10 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         Form1 form(dir.path(), kHosts, recordingWebViewFactory());
-        form.chuangkou_Click();
-        QCOMPARE(form.OnTop, qint16(1));
+        controls(form).chuangkou->trigger();
+        QCOMPARE(form.OnTop(), qint16(1));
         form.show();
-        form.Timer1->stop();
+        controls(form).Timer1->stop();
         QVERIFY(form.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
     }
 
@@ -536,15 +558,15 @@ private Q_SLOTS:
         QTemporaryDir dir;
         auto form = shownForm(dir);
         minimise(*form);
-        const quint32 handle = form->TrayIconData.hWnd;
+        const quint32 handle = form->TrayIconData().hWnd;
         activate(*form, QSystemTrayIcon::Trigger);
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-        form->chuangkou_Click();
+        controls(*form).chuangkou->trigger();
         minimise(*form);
-        QCOMPARE(form->TrayIconData.hWnd, handle);
+        QCOMPARE(form->TrayIconData().hWnd, handle);
         QCOMPARE(iconCount(*form), 1);
         QVERIFY(form->close());
-        QVERIFY(!form->tray()->icon());
+        QVERIFY(!controls(*form).tray->icon());
     }
 
     // ---- On a real desktop ----
@@ -558,7 +580,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         auto form = std::make_unique<Form1>(dir.path(), kHosts, recordingWebViewFactory());
         form->show();
-        form->Timer1->stop();
+        controls(*form).Timer1->stop();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         for (int trip = 0; trip < 5; ++trip) {
             const QString channel = QStringLiteral("http://tv/%1").arg(trip);
@@ -585,13 +607,13 @@ private Q_SLOTS:
         QTemporaryDir dir;
         auto form = std::make_unique<Form1>(dir.path(), kHosts, recordingWebViewFactory());
         form->show();
-        form->Timer1->stop();
+        controls(*form).Timer1->stop();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         player(*form)->Navigate(QStringLiteral("http://tv/1"));
         minimise(*form);
         QTRY_VERIFY(!form->isVisible());
-        QVERIFY(form->tray()->icon());
-        QTRY_VERIFY(!form->tray()->icon()->geometry().isEmpty());
+        QVERIFY(controls(*form).tray->icon());
+        QTRY_VERIFY(!controls(*form).tray->icon()->geometry().isEmpty());
         activate(*form, QSystemTrayIcon::Trigger);
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         QCOMPARE(player(*form)->lastNavigation(), QStringLiteral("http://tv/1"));
@@ -603,7 +625,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!form->isVisible());
         QCoreApplication::processEvents();
         QCOMPARE(lastWindowClosed.size(), 0);
-        QCOMPARE(form->ResumeUrl, QStringLiteral("http://tv/2"));
+        QCOMPARE(form->ResumeUrl(), QStringLiteral("http://tv/2"));
         QCOMPARE(player(*form)->lastNavigation(), kBlank);
         activate(*form, QSystemTrayIcon::Context);
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
@@ -611,7 +633,7 @@ private Q_SLOTS:
         QCOMPARE(player(*form)->lastNavigation(), QStringLiteral("http://tv/2"));
 
         QVERIFY(form->close());
-        QVERIFY(!form->tray()->icon());
+        QVERIFY(!controls(*form).tray->icon());
     }
 
     void realWindowManagerKeepsTheWindowAbove()
@@ -623,14 +645,14 @@ private Q_SLOTS:
         QTemporaryDir dir;
         auto form = std::make_unique<Form1>(dir.path(), kHosts, recordingWebViewFactory());
         form->show();
-        form->Timer1->stop();
+        controls(*form).Timer1->stop();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         const QString id = QString::number(form->winId());
         auto state = [&id] { return xprop({QStringLiteral("-id"), id, QStringLiteral("_NET_WM_STATE")}); };
         QVERIFY(!state().contains(QLatin1String("_NET_WM_STATE_ABOVE")));
-        form->chuangkou_Click();
+        controls(*form).chuangkou->trigger();
         QTRY_VERIFY(state().contains(QLatin1String("_NET_WM_STATE_ABOVE")));
-        form->chuangkou_Click();
+        controls(*form).chuangkou->trigger();
         QTRY_VERIFY(!state().contains(QLatin1String("_NET_WM_STATE_ABOVE")));
         QVERIFY(form->isVisible());
     }

@@ -1,5 +1,5 @@
 #include "platform/codepage936.h"
-#include "shell/tray.h"
+#include "shell/trayrecord.h"
 
 #include <QTest>
 #include <QtEndian>
@@ -92,27 +92,6 @@ private Q_SLOTS:
         record.szTip = QByteArray("short");
         QCOMPARE(record.toBytes().size(), 88);
         QCOMPARE(record.toBytes().mid(24, 6), QByteArray("short\0", 6));
-    }
-
-    // What the toolkit reports and what it stands for. A double click comes
-    // as Trigger, then DoubleClick: two left-button releases.
-    void mouseMessages_data()
-    {
-        QTest::addColumn<int>("reason");
-        QTest::addColumn<int>("message");
-        QTest::addColumn<bool>("restores");
-        QTest::newRow("left click") << int(QSystemTrayIcon::Trigger) << 514 << true;
-        QTest::newRow("second release of a double click") << int(QSystemTrayIcon::DoubleClick) << 514 << true;
-        QTest::newRow("right click") << int(QSystemTrayIcon::Context) << 517 << true;
-        QTest::newRow("middle click") << int(QSystemTrayIcon::MiddleClick) << 520 << false;
-        QTest::newRow("unknown") << int(QSystemTrayIcon::Unknown) << 0 << false;
-    }
-    void mouseMessages()
-    {
-        QFETCH(int, reason);
-        QFETCH(int, message);
-        QCOMPARE(trayMouseMessage(QSystemTrayIcon::ActivationReason(reason)), message);
-        QTEST(restoresFromTray(message), "restores");
     }
 
     void otherMouseMessagesDoNotRestore_data()

@@ -1,0 +1,94 @@
+#include "channeldirectory.h"
+
+#include <numeric>
+
+ChannelDirectory::ChannelDirectory(QObject *parent)
+    : QAbstractListModel(parent)
+{
+}
+
+void ChannelDirectory::setEntries(ChannelEntries entries)
+{
+    QList<int> all(entries.count());
+    std::iota(all.begin(), all.end(), 0);
+    beginResetModel();
+    m_entries = std::move(entries);
+    m_rows = std::move(all);
+    m_shown = RowText::Short;
+    ++m_rowChanges;
+    endResetModel();
+    // The search text is ready; the character counts are taken now, so that
+    // the first key after a new directory finds everything prepared.
+    m_filter.prepare(m_entries.lines());
+}
+
+void ChannelDirectory::setRows(QList<int> rows, RowText shown)
+{
+    beginResetModel();
+    m_rows = std::move(rows);
+    m_shown = shown;
+    ++m_rowChanges;
+    endResetModel();
+}
+
+QList<int> ChannelDirectory::matches(const QString &text)
+{
+    return m_filter.apply(m_entries.lines(), text);
+}
+
+QString ChannelDirectory::urlAt(int row) const
+{
+    if (row < 0 || row >= m_rows.size())
+        return QString();
+    return m_entries.url(m_rows.at(row)).toString();
+}
+
+QStringList ChannelDirectory::Url() const
+{
+    QStringList urls;
+    urls.reserve(m_rows.size());
+    for (const int i : m_rows)
+        urls.append(m_entries.url(i).toString());
+    return urls;
+}
+
+QStringList ChannelDirectory::Line() const
+{
+    QStringList lines;
+    lines.reserve(m_rows.size());
+    for (const int i : m_rows)
+        lines.append(m_entries.line(i).toString());
+    return lines;
+}
+
+QStringList ChannelDirectory::UrlAll() const
+{
+    QStringList urls;
+    urls.reserve(m_entries.count());
+    for (int i = 0; i < m_entries.count(); ++i)
+        urls.append(m_entries.url(i).toString());
+    return urls;
+}
+
+QStringList ChannelDirectory::LineAll() const
+{
+    QStringList lines;
+    lines.reserve(m_entries.count());
+    for (int i = 0; i < m_entries.count(); ++i)
+        lines.append(m_entries.line(i).toString());
+    return lines;
+}
+
+int ChannelDirectory::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+// Display texts are made for the rows the list box asks for, the visible ones.
+QVariant ChannelDirectory::data(const QModelIndex &index, int role) const
+{
+    if (role != Qt::DisplayRole || index.parent().isValid() || index.row() < 0 || index.row() >= m_rows.size())
+        return QVariant();
+    const int entry = m_rows.at(index.row());
+    return (m_shown == RowText::EntryLine ? m_entries.line(entry) : m_entries.rowText(entry)).toString();
+}

@@ -1,8 +1,0 @@
-#include "webview.h"
-
-#include "enginewebview.h"
-
-WebViewFactory engineWebViewFactory()
-{
-    return [](QWidget *parent) -> WebView * { return new EngineWebView(parent); };
-}
