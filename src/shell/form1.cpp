@@ -3,6 +3,7 @@
 #include "account/credentialsdialog.h"
 #include "directory/channeldownload.h"
 #include "directory/channellist.h"
+#include "directory/listmenu.h"
 #include "directory/startupschedule.h"
 #include "platform/artwork.h"
 #include "platform/imagebox.h"
@@ -126,6 +127,10 @@ void Form1::createSubsystems()
     const QString tvFile = dataFile(TvListFileName);
     const QString radioFile = dataFile(RadioListFileName);
     m_quickSelect = new QuickSelect(*Text5, *m_tv, *m_radio, this);
+    // Subsystems add their items to the lists' context menu through it.
+    m_listMenu = new ListMenu(this);
+    m_listMenu->attach(*List2, *m_tv, ViewMode::Tv);
+    m_listMenu->attach(*List1, *m_radio, ViewMode::Radio);
     m_login = new Login(this, m_saved, endpoints, m_paths.dataDir, this);
     using Kind = ChannelDownload::Kind;
     m_tvDownload = new ChannelDownload(Kind::Tv, *m_tv, tvFile, endpoints, m_saved, this);

@@ -20,6 +20,7 @@
 class ChannelDownload;
 class ImageBox;
 class ListBox;
+class ListMenu;
 class MultiLineTextBox;
 class PopupCatcher;
 class QLineEdit;
@@ -108,6 +109,7 @@ private:
     ImageBox *Image1 = nullptr;
 
     ChannelDirectory *m_tv = nullptr, *m_radio = nullptr;
+    ListMenu *m_listMenu = nullptr;
     std::unique_ptr<SkinLibrary> m_skin;
     QuickSelect *m_quickSelect = nullptr;
     Login *m_login = nullptr;

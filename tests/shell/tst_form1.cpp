@@ -11,11 +11,13 @@
 #include "shell/form1.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -353,6 +355,78 @@ private Q_SLOTS:
         controls(*form).jiemian->trigger();
         clickRow(controls(*form).List1, 0);
         QCOMPARE(player->lastNavigation(), QStringLiteral("http://radio/1"));
+    }
+
+    // A right-click on a list opens the menu with the items of every provider
+    // (a separator between two providers), each told which list, row and
+    // entry the menu is for; it never plays the row.
+    void contextMenuShowsItsProviders_data()
+    {
+        QTest::addColumn<bool>("radio");
+        QTest::addColumn<QString>("typed"); // into the quick-select box first
+        QTest::addColumn<int>("row");       // -1: below the last row
+        QTest::addColumn<int>("entry");
+        QTest::addColumn<QString>("url");
+        QTest::newRow("TV row") << false << QString() << 1 << 1 << "http://tv/2";
+        QTest::newRow("TV row of a filtered list") << false << "ZJ" << 0 << 1 << "http://tv/2";
+        QTest::newRow("radio row") << true << QString() << 0 << 0 << "http://radio/1";
+        QTest::newRow("below the rows") << false << QString() << -1 << -1 << QString();
+    }
+    void contextMenuShowsItsProviders()
+    {
+        QFETCH(bool, radio);
+        QFETCH(QString, typed);
+        QFETCH(int, row);
+        QTemporaryDir dir;
+        writeList(dir.filePath(QStringLiteral("dianshibiao.ini")),
+                  QStringLiteral("湖南卫视\r\nhttp://tv/1\r\n浙江卫视\r\nhttp://tv/2\r\n"));
+        writeList(dir.filePath(QStringLiteral("diantaibiao.ini")), QStringLiteral("中国之声 广播\r\nhttp://radio/1\r\n"));
+        auto form = makeForm(dir);
+        QVERIFY(showQuietly(*form));
+        Form1Controls c = controls(*form);
+        if (radio)
+            c.jiemian->trigger();
+        c.Text5->setText(typed);
+        ListBox *list = radio ? c.List1 : c.List2;
+        auto *player = rec(c.WebBrowser1);
+        const qsizetype played = player->navigations.size();
+
+        ListMenuTarget seen;
+        c.listMenu->addProvider([&seen](QMenu &menu, const ListMenuTarget &target) {
+            seen = target;
+            menu.addAction(QStringLiteral("甲"));
+        });
+        c.listMenu->addProvider([](QMenu &, const ListMenuTarget &) {}); // adds nothing
+        bool chosen = false;
+        c.listMenu->addProvider([&chosen](QMenu &menu, const ListMenuTarget &target) {
+            if (target.row >= 0)
+                QObject::connect(menu.addAction(QStringLiteral("乙")), &QAction::triggered, [&chosen] { chosen = true; });
+        });
+
+        const QPoint at = row >= 0 ? list->visualRect(list->model()->index(row, 0)).center()
+                                   : QPoint(5, list->viewport()->height() - 5);
+        // Through the window, as the platform delivers a right-click.
+        QTest::mouseClick(form->windowHandle(), Qt::RightButton, {}, list->viewport()->mapTo(form.get(), at));
+        QTRY_VERIFY(qobject_cast<QMenu *>(QApplication::activePopupWidget()));
+        auto *menu = static_cast<QMenu *>(QApplication::activePopupWidget());
+        QStringList texts;
+        for (const QAction *action : menu->actions())
+            texts << (action->isSeparator() ? QStringLiteral("|") : action->text());
+        QCOMPARE(texts, row >= 0 ? QStringList({"甲", "|", "乙"}) : QStringList{"甲"});
+        QCOMPARE(seen.list, radio ? ViewMode::Radio : ViewMode::Tv);
+        QCOMPARE(seen.directory->rowCount(), list->model()->rowCount());
+        QCOMPARE(seen.row, row);
+        QTEST(seen.entry, "entry");
+        QTEST(seen.url, "url");
+        QCOMPARE(seen.entryStillThere(), row >= 0);
+        QCOMPARE(player->navigations.size(), played);
+
+        if (row >= 0)
+            menu->actions().constLast()->trigger();
+        menu->close();
+        QCOMPARE(chosen, row >= 0);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(player->navigations.size(), played);
     }
 
     void clickWithoutPlayableRowDoesNothing()

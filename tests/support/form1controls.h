@@ -1,6 +1,7 @@
 #pragma once
 
 #include "account/scramblecodec.h"
+#include "directory/listmenu.h"
 #include "directory/startupschedule.h"
 #include "platform/imagebox.h"
 #include "platform/listbox.h"
@@ -65,6 +66,7 @@ struct Form1Controls
     QuickSelect *quickSelect = find<QuickSelect>();
     StartupSchedule *schedule = find<StartupSchedule>();
     PopupCatcher *catcher = find<PopupCatcher>();
+    ListMenu *listMenu = find<ListMenu>();
     WindowTray *windowTray = find<WindowTray>();
     Tray *tray = find<Tray>();
 };
