@@ -13,7 +13,8 @@ void ChannelDirectory::setEntries(ChannelEntries entries)
     std::iota(all.begin(), all.end(), 0);
     beginResetModel();
     m_entries = std::move(entries);
-    m_rows = std::move(all);
+    m_rowsSet = std::move(all);
+    m_rows = narrowed(m_rowsSet);
     m_shown = RowText::Short;
     ++m_rowChanges;
     endResetModel();
@@ -25,10 +26,51 @@ void ChannelDirectory::setEntries(ChannelEntries entries)
 void ChannelDirectory::setRows(QList<int> rows, RowText shown)
 {
     beginResetModel();
-    m_rows = std::move(rows);
+    m_rowsSet = std::move(rows);
+    m_rows = narrowed(m_rowsSet);
     m_shown = shown;
     ++m_rowChanges;
     endResetModel();
+}
+
+void ChannelDirectory::decorationsChanged()
+{
+    if (!m_rows.isEmpty())
+        Q_EMIT dataChanged(index(0), index(int(m_rows.size()) - 1), {Qt::DecorationRole});
+}
+
+void ChannelDirectory::setNarrowing(Narrowing narrowing)
+{
+    beginResetModel();
+    m_narrowing = std::move(narrowing);
+    m_rows = narrowed(m_rowsSet);
+    endResetModel();
+}
+
+// Rows that only leave go a run at a time, so that the list keeps its place
+// and its selection; rows that come are shown afresh.
+void ChannelDirectory::narrowAgain()
+{
+    const QList<int> kept = narrowed(m_rowsSet);
+    qsizetype k = 0;
+    for (qsizetype r = 0; r < m_rows.size();) {
+        if (k < kept.size() && m_rows.at(r) == kept.at(k)) {
+            ++r;
+            ++k;
+            continue;
+        }
+        qsizetype end = r + 1;
+        while (end < m_rows.size() && (k >= kept.size() || m_rows.at(end) != kept.at(k)))
+            ++end;
+        beginRemoveRows(QModelIndex(), int(r), int(end - 1));
+        m_rows.remove(r, end - r);
+        endRemoveRows();
+    }
+    if (k < kept.size()) {
+        beginResetModel();
+        m_rows = kept;
+        endResetModel();
+    }
 }
 
 QList<int> ChannelDirectory::matches(const QString &text)
@@ -87,8 +129,12 @@ int ChannelDirectory::rowCount(const QModelIndex &parent) const
 // Display texts are made for the rows the list box asks for, the visible ones.
 QVariant ChannelDirectory::data(const QModelIndex &index, int role) const
 {
-    if (role != Qt::DisplayRole || index.parent().isValid() || index.row() < 0 || index.row() >= m_rows.size())
+    if (index.parent().isValid() || index.row() < 0 || index.row() >= m_rows.size())
         return QVariant();
     const int entry = m_rows.at(index.row());
-    return (m_shown == RowText::EntryLine ? m_entries.line(entry) : m_entries.rowText(entry)).toString();
+    if (role == Qt::DisplayRole)
+        return (m_shown == RowText::EntryLine ? m_entries.line(entry) : m_entries.rowText(entry)).toString();
+    if (role == Qt::DecorationRole && m_decoration)
+        return m_decoration(entry);
+    return QVariant();
 }
