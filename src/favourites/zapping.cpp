@@ -1,5 +1,35 @@
 #include "zapping.h"
 
+RemoteKey remoteKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    const Qt::KeyboardModifiers held = modifiers & ~Qt::KeypadModifier;
+    if (held == Qt::NoModifier) {
+        switch (key) {
+        case Qt::Key_PageDown:
+            return RemoteKey::Next;
+        case Qt::Key_PageUp:
+            return RemoteKey::Previous;
+        case Qt::Key_Backspace:
+            return RemoteKey::Back;
+        default:
+            return RemoteKey::None;
+        }
+    }
+    if (held == Qt::ControlModifier) {
+        switch (key) {
+        case Qt::Key_Down:
+            return RemoteKey::Next;
+        case Qt::Key_Up:
+            return RemoteKey::Previous;
+        case Qt::Key_D:
+            return RemoteKey::Mark;
+        default:
+            return RemoteKey::None;
+        }
+    }
+    return RemoteKey::None;
+}
+
 int nextRow(int current, int count)
 {
     if (count <= 0)
