@@ -7,6 +7,21 @@ ChannelDirectory::ChannelDirectory(QObject *parent)
 {
 }
 
+namespace {
+
+// Whether `after` is `before` with some rows taken out.
+bool onlyLeave(const QList<int> &before, const QList<int> &after)
+{
+    qsizetype k = 0;
+    for (qsizetype r = 0; r < before.size() && k < after.size(); ++r) {
+        if (before.at(r) == after.at(k))
+            ++k;
+    }
+    return k == after.size();
+}
+
+} // namespace
+
 void ChannelDirectory::setEntries(ChannelEntries entries)
 {
     QList<int> all(entries.count());
@@ -48,10 +63,16 @@ void ChannelDirectory::setNarrowing(Narrowing narrowing)
 }
 
 // Rows that only leave go a run at a time, so that the list keeps its place
-// and its selection; rows that come are shown afresh.
+// and its selection; when any row comes, the rows are shown afresh.
 void ChannelDirectory::narrowAgain()
 {
     const QList<int> kept = narrowed(m_rowsSet);
+    if (!onlyLeave(m_rows, kept)) {
+        beginResetModel();
+        m_rows = kept;
+        endResetModel();
+        return;
+    }
     qsizetype k = 0;
     for (qsizetype r = 0; r < m_rows.size();) {
         if (k < kept.size() && m_rows.at(r) == kept.at(k)) {
@@ -65,11 +86,6 @@ void ChannelDirectory::narrowAgain()
         beginRemoveRows(QModelIndex(), int(r), int(end - 1));
         m_rows.remove(r, end - r);
         endRemoveRows();
-    }
-    if (k < kept.size()) {
-        beginResetModel();
-        m_rows = kept;
-        endResetModel();
     }
 }
 

@@ -176,6 +176,9 @@ std::optional<DirectoryKind> FavouriteChannels::keysFor(QObject *receiver) const
     if (!receiver->isWidgetType())
         return std::nullopt;
     const auto *widget = static_cast<QWidget *>(receiver);
+    // A menu opened over a list or the player keeps its keys.
+    if (widget->window()->windowType() == Qt::Popup)
+        return std::nullopt;
     for (const DirectoryKind kind : {DirectoryKind::Tv, DirectoryKind::Radio}) {
         if (m_sides[int(kind)].list && inside(widget, m_sides[int(kind)].list))
             return kind;

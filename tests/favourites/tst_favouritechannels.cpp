@@ -232,6 +232,7 @@ private Q_SLOTS:
         QTest::newRow("only favourites") << "list" << QList<int>{1, 3} << QList<int>{0} << "PgDn PgDn PgUp"
                                          << QList<int>{3, 1, 3} << 1;
         QTest::newRow("keys in the quick-select box") << "box" << none << QList<int>{1} << "PgDn ^Up BS" << none << 1;
+        QTest::newRow("keys in a menu over the list") << "menu" << none << QList<int>{1} << "PgDn ^Up BS ^D" << none << 1;
     }
     void zapping()
     {
@@ -248,13 +249,21 @@ private Q_SLOTS:
             w.choose(-1, "zhikanshoucang");
         for (const int row : clicks)
             w.click(row);
+        QMenu menu(w.list());
+        menu.addAction(QStringLiteral("甲"));
+        if (focus == "menu")
+            menu.popup(w.list()->mapToGlobal(QPoint(10, 10)));
         const qsizetype before = w.played().size();
-        press(focus == "list" ? w.list() : focus == "player" ? static_cast<QWidget *>(w.c().WebBrowser1) : w.c().Text5, keys);
+        press(focus == "list" ? w.list() : focus == "player" ? static_cast<QWidget *>(w.c().WebBrowser1)
+                          : focus == "menu"                  ? static_cast<QWidget *>(&menu)
+                                                             : w.c().Text5,
+              keys);
         QStringList urls;
         for (const int n : played)
             urls << url(n + 1);
         QCOMPARE(w.played().mid(before), urls);
         QTEST(w.list()->ListIndex(), "selected");
+        QCOMPARE(w.starred().size(), marked.size()); // no key marked a row
     }
 
     // Newest first, one per URL, from every way of playing; choosing one
