@@ -155,7 +155,7 @@ struct MarkedDirectory
         for (int n = 0; dataDir.isEmpty() && n < EntryCount; n += FavouriteEvery)
             marks.toggle(DirectoryKind::Tv, urls().url(n));
         directory.setEntries(directoryEntries());
-        marks.attach(directory, DirectoryKind::Tv, QVariant(1));
+        marks.attach(directory, DirectoryKind::Tv, QVariant(1), QVariant(0));
         directory.index(0).data(Qt::DecorationRole);
     }
 };

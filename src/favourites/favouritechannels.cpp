@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPixmap>
 
 namespace {
 
@@ -83,7 +84,13 @@ void FavouriteChannels::attach(ListBox &tvList, ChannelDirectory &tv, ListBox &r
 void FavouriteChannels::attach(ListBox &list, ChannelDirectory &directory, DirectoryKind kind)
 {
     side(kind) = {&list, &directory};
-    m_marks.attach(directory, kind, QVariant::fromValue(artwork::starIcon()));
+    // A star as high as a capital letter keeps the rows nearly as high as
+    // they were (the style adds a margin round any picture).
+    const int size = list.fontMetrics().ascent();
+    list.setIconSize(QSize(size, size));
+    QPixmap blank(size, size);
+    blank.fill(Qt::transparent);
+    m_marks.attach(directory, kind, QVariant::fromValue(artwork::starIcon()), QVariant::fromValue(QIcon(blank)));
     connect(&list, &ListBox::Click, this, [this, kind] { playAt(kind, side(kind).list->ListIndex()); });
 }
 

@@ -7,10 +7,15 @@ FavouriteMarks::FavouriteMarks(const QString &dataDir)
 {
 }
 
-void FavouriteMarks::attach(ChannelDirectory &directory, DirectoryKind kind, const QVariant &star)
+void FavouriteMarks::attach(ChannelDirectory &directory, DirectoryKind kind, const QVariant &star,
+                            const QVariant &blank)
 {
     m_sides[int(kind)].directory = &directory;
-    directory.setDecoration([this, kind, star](int entry) { return isMarked(kind, entry) ? star : QVariant(); });
+    directory.setDecoration([this, kind, star, blank](int entry) {
+        if (isMarked(kind, entry))
+            return star;
+        return m_sides[int(kind)].marked > 0 ? blank : QVariant();
+    });
 }
 
 // The entry lines and the URLs are made together, so the lines' serial names
@@ -22,9 +27,11 @@ void FavouriteMarks::follow(Side &side, DirectoryKind kind)
     if (serial == side.serial && side.bits.size() == size_t(entries.count()))
         return;
     side.bits.assign(size_t(entries.count()), false);
-    if (m_favourites.count(kind) > 0) {
-        for (int i = 0; i < entries.count(); ++i)
-            side.bits[size_t(i)] = m_favourites.contains(kind, entries.url(i));
+    side.marked = 0;
+    for (int i = 0; i < entries.count() && m_favourites.count(kind) > 0; ++i) {
+        const bool marked = m_favourites.contains(kind, entries.url(i));
+        side.bits[size_t(i)] = marked;
+        side.marked += marked ? 1 : 0;
     }
     side.serial = serial;
 }
@@ -59,8 +66,10 @@ bool FavouriteMarks::toggle(DirectoryKind kind, const QString &url)
     follow(side, kind);
     const ChannelEntries &entries = side.directory->entries();
     for (int i = 0; i < entries.count(); ++i) {
-        if (entries.url(i) == url)
+        if (side.bits[size_t(i)] != marked && entries.url(i) == url) {
             side.bits[size_t(i)] = marked;
+            side.marked += marked ? 1 : -1;
+        }
     }
     side.directory->decorationsChanged();
     if (side.only)

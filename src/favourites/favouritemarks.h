@@ -27,9 +27,11 @@ public:
     FavouriteMarks(const FavouriteMarks &) = delete;
     FavouriteMarks &operator=(const FavouriteMarks &) = delete;
 
-    // The directory's rows show `star` beside this kind's favourites. The
+    // The directory's rows show `star` beside this kind's favourites, and
+    // `blank` (as wide as the star, so that every row's text starts at the
+    // same place) beside the other rows while any row is starred. The
     // directory must outlive the marks.
-    void attach(ChannelDirectory &directory, DirectoryKind kind, const QVariant &star);
+    void attach(ChannelDirectory &directory, DirectoryKind kind, const QVariant &star, const QVariant &blank);
 
     bool isFavourite(DirectoryKind kind, QStringView url) const { return m_favourites.contains(kind, url); }
     // Marks or unmarks the URL; the stars follow, and so do the rows while
@@ -49,6 +51,7 @@ private:
         bool only = false;
         quint64 serial = 0; // of the entry lines the bits were made for; 0: none
         std::vector<bool> bits;
+        int marked = 0; // bits set
     };
 
     void follow(Side &side, DirectoryKind kind);

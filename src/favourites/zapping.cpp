@@ -2,30 +2,21 @@
 
 RemoteKey remoteKey(int key, Qt::KeyboardModifiers modifiers)
 {
+    struct Binding
+    {
+        int key;
+        Qt::KeyboardModifiers held;
+        RemoteKey does;
+    };
+    static const Binding bindings[] = {
+        {Qt::Key_PageDown, Qt::NoModifier, RemoteKey::Next},  {Qt::Key_Down, Qt::ControlModifier, RemoteKey::Next},
+        {Qt::Key_PageUp, Qt::NoModifier, RemoteKey::Previous}, {Qt::Key_Up, Qt::ControlModifier, RemoteKey::Previous},
+        {Qt::Key_Backspace, Qt::NoModifier, RemoteKey::Back},  {Qt::Key_D, Qt::ControlModifier, RemoteKey::Mark},
+    };
     const Qt::KeyboardModifiers held = modifiers & ~Qt::KeypadModifier;
-    if (held == Qt::NoModifier) {
-        switch (key) {
-        case Qt::Key_PageDown:
-            return RemoteKey::Next;
-        case Qt::Key_PageUp:
-            return RemoteKey::Previous;
-        case Qt::Key_Backspace:
-            return RemoteKey::Back;
-        default:
-            return RemoteKey::None;
-        }
-    }
-    if (held == Qt::ControlModifier) {
-        switch (key) {
-        case Qt::Key_Down:
-            return RemoteKey::Next;
-        case Qt::Key_Up:
-            return RemoteKey::Previous;
-        case Qt::Key_D:
-            return RemoteKey::Mark;
-        default:
-            return RemoteKey::None;
-        }
+    for (const Binding &binding : bindings) {
+        if (binding.key == key && binding.held == held)
+            return binding.does;
     }
     return RemoteKey::None;
 }

@@ -82,15 +82,23 @@ struct Window
         ListBox *l = list(radio);
         QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, l->visualRect(l->model()->index(row, 0)).center());
     }
-    // The rows that show a star.
+    // The rows that show a star (a picture with something drawn on it).
     QStringList starred(bool radio = false) const
     {
         QStringList rows;
         for (int r = 0; r < list(radio)->ListCount(); ++r) {
-            if (list(radio)->model()->index(r, 0).data(Qt::DecorationRole).isValid())
+            const QImage image = decoration(r, radio).pixmap(16).toImage();
+            bool drawn = false;
+            for (int p = 0; p < image.width() * image.height() && !drawn; ++p)
+                drawn = qAlpha(image.pixel(p % image.width(), p / image.width())) > 0;
+            if (drawn)
                 rows << list(radio)->List(r);
         }
         return rows;
+    }
+    QIcon decoration(int row, bool radio = false) const
+    {
+        return list(radio)->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>();
     }
     // The TV directory replaced as a refresh, an import or a restart does it.
     void replace(const QString &how, const QString &text)
@@ -149,6 +157,8 @@ private Q_SLOTS:
         w.list()->setListIndex(4);
         press(w.list(), "^D");
         QCOMPARE(w.starred(), (QStringList{"0001.浙江卫视", "0004.CCTV-1"}));
+        const QSize icon = w.list()->iconSize();
+        QCOMPARE(w.decoration(0).actualSize(icon), w.decoration(1).actualSize(icon)); // texts aligned
         QCOMPARE(w.menu(4)->actions().first()->text(), QStringLiteral("取消收藏"));
         QCOMPARE(w.menu(0)->actions().first()->text(), QStringLiteral("收藏"));
         QCOMPARE(listRows(w.list()).size(), 5); // rows, texts and numbers unchanged
@@ -159,6 +169,7 @@ private Q_SLOTS:
             w.choose(-1, "zhikanshoucang");
         QVERIFY(w.starred().isEmpty());
         QCOMPARE(w.list()->ListCount(), only && how != QLatin1String("restart") ? 0 : 1);
+        QVERIFY(w.list()->ListCount() == 0 || w.decoration(0).isNull()); // no room kept for a star
 
         w.replace(how, QStringLiteral("CCTV-1 高清\r\nhttp://tv/5\r\n湖南卫视\r\nhttp://tv/1\r\n浙江卫视\r\nhttp://tv/2\r\n"));
         if (only && how == QLatin1String("restart"))
@@ -365,6 +376,25 @@ private Q_SLOTS:
         w.restart();
         QCOMPARE(w.starred(), (QStringList{"0001.浙江卫视", "0002.东方卫视"}));
         QCOMPARE(w.menu(-1)->findChild<QMenu *>(QStringLiteral("zuijinbofang"))->actions().size(), 1);
+    }
+
+    // A URL of 1 MB is marked, played and kept like any other; the menu
+    // shows it shortened.
+    void hugeUrl()
+    {
+        QTemporaryDir dir;
+        const QString huge = QStringLiteral("http://tv/") + QString(1 << 20, u'x');
+        Window w(dir, QStringLiteral("湖南卫视\r\n%1\r\n").arg(huge));
+        w.choose(0, "shoucang");
+        w.click(0);
+        w.restart();
+        QCOMPARE(w.starred(), QStringList{"0000.湖南卫视"});
+        const auto menu = w.menu(-1);
+        const QList<QAction *> recent = menu->findChild<QMenu *>(QStringLiteral("zuijinbofang"))->actions();
+        QCOMPARE(recent.size(), 1);
+        QVERIFY(recent.first()->toolTip().size() <= 300);
+        recent.first()->trigger();
+        QCOMPARE(w.played().last(), huge);
     }
 };
 
