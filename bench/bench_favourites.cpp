@@ -1,6 +1,9 @@
 // Favourites over a directory of 200,000 entries of which 10,000 are marked:
 // the star of every entry, the favourites-only rows, one mark set or
-// cleared, and reading the favourites file at start.
+// cleared, and reading the favourites file at start; then the same as the
+// lists see them, through the directory's rows.
+#include "directory/channeldirectory.h"
+#include "favourites/favouritemarks.h"
 #include "favourites/favourites.h"
 #include "platform/atomicfile.h"
 
@@ -127,6 +130,82 @@ void BM_ReadAtStart(benchmark::State &state)
     }
 }
 BENCHMARK(BM_ReadAtStart)->Unit(benchmark::kMillisecond);
+
+// The TV directory holding every entry, named after its number.
+ChannelEntries directoryEntries()
+{
+    ChannelEntries entries;
+    for (int n = 0; n < EntryCount; ++n)
+        entries.append(QString::number(n), urlAt(n));
+    return entries;
+}
+
+// The marks of a directory of 200,000 entries with 10,000 favourites, read
+// from the data folder or, without one, kept in memory (marked before the
+// directory is attached, so that the stars are made once, at the first row
+// asked for).
+struct MarkedDirectory
+{
+    FavouriteMarks marks;
+    ChannelDirectory directory;
+
+    explicit MarkedDirectory(const QString &dataDir = QString())
+        : marks(dataDir)
+    {
+        for (int n = 0; dataDir.isEmpty() && n < EntryCount; n += FavouriteEvery)
+            marks.toggle(DirectoryKind::Tv, urls().url(n));
+        directory.setEntries(directoryEntries());
+        marks.attach(directory, DirectoryKind::Tv, QVariant(1), QVariant(0));
+        directory.index(0).data(Qt::DecorationRole);
+    }
+};
+
+// A mark set or cleared (in turn) on one row: the entries with that URL, the
+// stars and, when only favourites are shown, the rows follow; with the file
+// rewritten or in memory.
+void BM_MarkRow(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    writeFavouritesFile(dir);
+    MarkedDirectory d(state.range(1) ? dir.path() : QString());
+    d.marks.setFavouritesOnly(DirectoryKind::Tv, state.range(0) != 0);
+    const QString url = urls().url(FavouriteEvery * 5000);
+    for (auto _ : state)
+        d.marks.toggle(DirectoryKind::Tv, url);
+}
+BENCHMARK(BM_MarkRow)->ArgNames({"only", "written"})->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMillisecond);
+
+// 只看收藏 chosen (and chosen again) over all 200,000 rows.
+void BM_FavouritesOnlyOnAndOff(benchmark::State &state)
+{
+    MarkedDirectory d;
+    for (auto _ : state) {
+        d.marks.setFavouritesOnly(DirectoryKind::Tv, true);
+        benchmark::DoNotOptimize(d.directory.rowCount());
+        state.PauseTiming();
+        d.marks.setFavouritesOnly(DirectoryKind::Tv, false);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_FavouritesOnlyOnAndOff)->Unit(benchmark::kMillisecond);
+
+// A refresh brought new entries: the first star asked for marks them all.
+void BM_StarsAfterNewEntries(benchmark::State &state)
+{
+    MarkedDirectory d;
+    const ChannelEntries entries = directoryEntries();
+    for (auto _ : state) {
+        state.PauseTiming();
+        ChannelEntries fresh;
+        fresh.append(u"0", u"");
+        d.directory.setEntries(fresh); // a new entry table: the stars are made anew
+        d.directory.index(0).data(Qt::DecorationRole);
+        d.directory.setEntries(entries);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(d.directory.index(0).data(Qt::DecorationRole));
+    }
+}
+BENCHMARK(BM_StarsAfterNewEntries)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

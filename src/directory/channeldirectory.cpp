@@ -7,13 +7,29 @@ ChannelDirectory::ChannelDirectory(QObject *parent)
 {
 }
 
+namespace {
+
+// Whether `after` is `before` with some rows taken out.
+bool onlyLeave(const QList<int> &before, const QList<int> &after)
+{
+    qsizetype k = 0;
+    for (qsizetype r = 0; r < before.size() && k < after.size(); ++r) {
+        if (before.at(r) == after.at(k))
+            ++k;
+    }
+    return k == after.size();
+}
+
+} // namespace
+
 void ChannelDirectory::setEntries(ChannelEntries entries)
 {
     QList<int> all(entries.count());
     std::iota(all.begin(), all.end(), 0);
     beginResetModel();
     m_entries = std::move(entries);
-    m_rows = std::move(all);
+    m_rowsSet = std::move(all);
+    m_rows = narrowed(m_rowsSet);
     m_shown = RowText::Short;
     ++m_rowChanges;
     endResetModel();
@@ -25,10 +41,52 @@ void ChannelDirectory::setEntries(ChannelEntries entries)
 void ChannelDirectory::setRows(QList<int> rows, RowText shown)
 {
     beginResetModel();
-    m_rows = std::move(rows);
+    m_rowsSet = std::move(rows);
+    m_rows = narrowed(m_rowsSet);
     m_shown = shown;
     ++m_rowChanges;
     endResetModel();
+}
+
+void ChannelDirectory::decorationsChanged()
+{
+    if (!m_rows.isEmpty())
+        Q_EMIT dataChanged(index(0), index(int(m_rows.size()) - 1), {Qt::DecorationRole});
+}
+
+void ChannelDirectory::setNarrowing(Narrowing narrowing)
+{
+    beginResetModel();
+    m_narrowing = std::move(narrowing);
+    m_rows = narrowed(m_rowsSet);
+    endResetModel();
+}
+
+// Rows that only leave go a run at a time, so that the list keeps its place
+// and its selection; when any row comes, the rows are shown afresh.
+void ChannelDirectory::narrowAgain()
+{
+    const QList<int> kept = narrowed(m_rowsSet);
+    if (!onlyLeave(m_rows, kept)) {
+        beginResetModel();
+        m_rows = kept;
+        endResetModel();
+        return;
+    }
+    qsizetype k = 0;
+    for (qsizetype r = 0; r < m_rows.size();) {
+        if (k < kept.size() && m_rows.at(r) == kept.at(k)) {
+            ++r;
+            ++k;
+            continue;
+        }
+        qsizetype end = r + 1;
+        while (end < m_rows.size() && (k >= kept.size() || m_rows.at(end) != kept.at(k)))
+            ++end;
+        beginRemoveRows(QModelIndex(), int(r), int(end - 1));
+        m_rows.remove(r, end - r);
+        endRemoveRows();
+    }
 }
 
 QList<int> ChannelDirectory::matches(const QString &text)
@@ -87,8 +145,12 @@ int ChannelDirectory::rowCount(const QModelIndex &parent) const
 // Display texts are made for the rows the list box asks for, the visible ones.
 QVariant ChannelDirectory::data(const QModelIndex &index, int role) const
 {
-    if (role != Qt::DisplayRole || index.parent().isValid() || index.row() < 0 || index.row() >= m_rows.size())
+    if (index.parent().isValid() || index.row() < 0 || index.row() >= m_rows.size())
         return QVariant();
     const int entry = m_rows.at(index.row());
-    return (m_shown == RowText::EntryLine ? m_entries.line(entry) : m_entries.rowText(entry)).toString();
+    if (role == Qt::DisplayRole)
+        return (m_shown == RowText::EntryLine ? m_entries.line(entry) : m_entries.rowText(entry)).toString();
+    if (role == Qt::DecorationRole && m_decoration)
+        return m_decoration(entry);
+    return QVariant();
 }

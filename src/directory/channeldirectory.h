@@ -7,6 +7,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <functional>
+
 // One directory (TV or radio): its entries, kept once, and the rows its list
 // box shows now, as entry indexes. It is the list box's model.
 //
@@ -28,12 +30,28 @@ public:
     void setEntries(ChannelEntries entries);
     const ChannelEntries &entries() const { return m_entries; }
 
-    // Shows these entries, in this order.
+    // Shows these entries, in this order (those of them the narrowing keeps).
     void setRows(QList<int> rows, RowText shown);
     const QList<int> &rows() const { return m_rows; }
     RowText shown() const { return m_shown; }
-    // Counts every change of the rows.
+    // The rows as they were last set, before the narrowing.
+    const QList<int> &rowsSet() const { return m_rowsSet; }
+    // Counts every time rows are set.
     quint64 rowChanges() const { return m_rowChanges; }
+
+    // What another subsystem adds to the rows: a decoration per entry (a
+    // favourite's star), and a narrowing that keeps some of the rows set
+    // (only the favourites). Either may be empty: no decoration, every row
+    // set is shown.
+    using Decoration = std::function<QVariant(int entry)>;
+    using Narrowing = std::function<QList<int>(const QList<int> &rows)>;
+    void setDecoration(Decoration decoration) { m_decoration = std::move(decoration); }
+    // The decoration of any row may have changed.
+    void decorationsChanged();
+    // Narrows the rows set now, and every rows set later.
+    void setNarrowing(Narrowing narrowing);
+    // What the narrowing keeps has changed: the rows set are narrowed anew.
+    void narrowAgain();
 
     // The entries whose line holds the quick-select key of `text`, as
     // filterEntries() finds them.
@@ -52,9 +70,14 @@ public:
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
 private:
+    QList<int> narrowed(const QList<int> &rows) const { return m_narrowing ? m_narrowing(rows) : rows; }
+
     ChannelEntries m_entries;
-    QList<int> m_rows;
+    QList<int> m_rowsSet;
+    QList<int> m_rows; // m_rowsSet narrowed; shares its data when nothing narrows
     RowText m_shown = RowText::Short;
     quint64 m_rowChanges = 0;
     ChannelFilter m_filter;
+    Decoration m_decoration;
+    Narrowing m_narrowing;
 };

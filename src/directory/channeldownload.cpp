@@ -65,7 +65,7 @@ void ChannelDownload::run()
 
 void ChannelDownload::refresh()
 {
-    const QList<int> previousRows = m_directory.rows();
+    const QList<int> previousRows = m_directory.rowsSet();
     const ChannelDirectory::RowText previousText = m_directory.shown();
     m_directory.setRows({}, previousText);
     const quint64 cleared = m_directory.rowChanges();

@@ -77,8 +77,13 @@ void StartupSchedule::Timer1_Timer()
         Q_EMIT radioDownloadDue();
     if (!self)
         return;
-    if (readTicks() >= kLastTick)
+    if (readTicks() >= kLastTick) {
         m_timer1->stop();
+        if (!m_finished) {
+            m_finished = true;
+            Q_EMIT finished();
+        }
+    }
 }
 
 void StartupSchedule::firstTick()

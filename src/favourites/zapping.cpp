@@ -1,5 +1,26 @@
 #include "zapping.h"
 
+RemoteKey remoteKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    struct Binding
+    {
+        int key;
+        Qt::KeyboardModifiers held;
+        RemoteKey does;
+    };
+    static const Binding bindings[] = {
+        {Qt::Key_PageDown, Qt::NoModifier, RemoteKey::Next},  {Qt::Key_Down, Qt::ControlModifier, RemoteKey::Next},
+        {Qt::Key_PageUp, Qt::NoModifier, RemoteKey::Previous}, {Qt::Key_Up, Qt::ControlModifier, RemoteKey::Previous},
+        {Qt::Key_Backspace, Qt::NoModifier, RemoteKey::Back},  {Qt::Key_D, Qt::ControlModifier, RemoteKey::Mark},
+    };
+    const Qt::KeyboardModifiers held = modifiers & ~Qt::KeypadModifier;
+    for (const Binding &binding : bindings) {
+        if (binding.key == key && binding.held == held)
+            return binding.does;
+    }
+    return RemoteKey::None;
+}
+
 int nextRow(int current, int count)
 {
     if (count <= 0)

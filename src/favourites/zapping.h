@@ -2,10 +2,19 @@
 
 #include "favourites/playedentry.h"
 
+#include <QtGlobal>
+
 #include <optional>
 
 // Changing channel as with a TV remote, over the rows a list shows now (all
 // of a directory, the quick-select matches or only the favourites).
+
+// What a key does where it changes channel (in a list or on the player):
+// PageDown and Ctrl+Down play the next row, PageUp and Ctrl+Up the previous
+// one, Backspace the channel played before, Ctrl+D marks or unmarks the
+// selected row. The keypad's keys count as the same keys.
+enum class RemoteKey { None, Next, Previous, Back, Mark };
+RemoteKey remoteKey(int key, Qt::KeyboardModifiers modifiers);
 
 // The row after `current` among `count` rows, the first after the last. From
 // no row (-1, or a row that is gone) it is the first row; -1 without rows.

@@ -4,6 +4,8 @@
 #include <QPainterPath>
 #include <QPolygonF>
 
+#include <cmath>
+
 namespace artwork {
 
 void paintGem(QPainter &p, const QColor &gem)
@@ -55,6 +57,26 @@ QPixmap handlePixmap()
     p.setBrush(Qt::white);
     p.drawPolygon(QPolygon({{1, 22}, {4, 26}, {1, 30}}));
     return pixmap;
+}
+
+QIcon starIcon()
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    constexpr double kPi = 3.14159265358979323846;
+    QPolygonF star;
+    // Points alternate between the outer and the inner circle, the first at the top.
+    for (int k = 0; k < 10; ++k) {
+        const double radius = k % 2 == 0 ? 7.5 : 3.1;
+        const double angle = kPi / 5 * k - kPi / 2;
+        star << QPointF(8 + radius * std::cos(angle), 8.4 + radius * std::sin(angle));
+    }
+    p.setPen(QPen(QColor(0xB0, 0x78, 0x00), 1));
+    p.setBrush(QColor(0xFF, 0xC8, 0x20));
+    p.drawPolygon(star);
+    return QIcon(pixmap);
 }
 
 } // namespace artwork

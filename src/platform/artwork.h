@@ -25,4 +25,8 @@ QIcon gemIcon(const QColor &gem);
 // pointing right.
 QPixmap handlePixmap();
 
+// 16 x 16 mark of a favourite: a golden five-pointed star with a darker rim
+// on a transparent picture.
+QIcon starIcon();
+
 } // namespace artwork

@@ -84,7 +84,7 @@ void QuickSelect::rebuildList()
     directory.setRows(directory.matches(text), ChannelDirectory::RowText::EntryLine);
     const bool filtered = !filterKey(text).isEmpty();
     if (filtered && directory.rowCount() == 1 && !directory.urlAt(0).isEmpty())
-        Q_EMIT play(directory.urlAt(0));
+        Q_EMIT play(&directory, 0);
 }
 
 void QuickSelect::restartIdleTimer()
@@ -100,9 +100,8 @@ void QuickSelect::Text5_KeyUp(int keyCode)
     if (m_box.text().isEmpty() || m_mode == ViewMode::PlayerOnly)
         return;
     // An empty list (a key that matched nothing) has no first row to play.
-    const QString url = current().urlAt(0);
-    if (!url.isEmpty())
-        Q_EMIT play(url);
+    if (!current().urlAt(0).isEmpty())
+        Q_EMIT play(&current(), 0);
 }
 
 void QuickSelect::Timer2_Timer()

@@ -49,7 +49,8 @@ public:
     static int keyCode(int qtKey);
 
 Q_SIGNALS:
-    void play(const QString &url);
+    // Row `row` of the directory (which has a URL there) is to play.
+    void play(const ChannelDirectory *directory, int row);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -5,6 +5,7 @@
 #include "directory/channellist.h"
 #include "directory/listmenu.h"
 #include "directory/startupschedule.h"
+#include "favourites/favouritechannels.h"
 #include "platform/artwork.h"
 #include "platform/imagebox.h"
 #include "platform/listbox.h"
@@ -131,6 +132,8 @@ void Form1::createSubsystems()
     m_listMenu = new ListMenu(this);
     m_listMenu->attach(*List2, *m_tv, ViewMode::Tv);
     m_listMenu->attach(*List1, *m_radio, ViewMode::Radio);
+    m_channels = new FavouriteChannels(m_paths.dataDir, *m_listMenu, *WebBrowser1, this);
+    m_channels->attach(*List2, *m_tv, *List1, *m_radio);
     m_login = new Login(this, m_saved, endpoints, m_paths.dataDir, this);
     using Kind = ChannelDownload::Kind;
     m_tvDownload = new ChannelDownload(Kind::Tv, *m_tv, tvFile, endpoints, m_saved, this);
@@ -168,9 +171,8 @@ void Form1::connectHandlers()
     const auto inNotice = [this](const QString &url) { WebBrowser2->Navigate(url); };
     connect(Image1, &ImageBox::Click, this,
             [this] { setListMode(m_listMode != ViewMode::PlayerOnly ? ViewMode::PlayerOnly : ViewMode::Tv); });
-    connect(List1, &ListBox::Click, this, [this] { play(m_radio->urlAt(List1->ListIndex())); });
-    connect(List2, &ListBox::Click, this, [this] { play(m_tv->urlAt(List2->ListIndex())); });
-    connect(m_quickSelect, &QuickSelect::play, this, &Form1::play);
+    connect(m_quickSelect, &QuickSelect::play, m_channels, &FavouriteChannels::playRow);
+    connect(m_channels, &FavouriteChannels::play, this, &Form1::play); // row clicks too
     connect(WebBrowser1, &WebView::NewWindow2, m_catcher, &PopupCatcher::WebBrowser1_NewWindow2);
     connect(m_login, &Login::titleChanged, this, &QWidget::setWindowTitle);
     connect(m_login, &Login::layoutDue, this, &Form1::Form_Resize);
@@ -190,6 +192,7 @@ void Form1::connectHandlers()
     connect(m_schedule, &StartupSchedule::radioDownloadDue, m_radioDownload, &ChannelDownload::run);
     connect(m_schedule, &StartupSchedule::openInPlayer, this, inPlayer);
     connect(m_schedule, &StartupSchedule::openInNotice, this, inNotice);
+    connect(m_schedule, &StartupSchedule::finished, m_channels, &FavouriteChannels::startUpFinished);
     connect(WebBrowser2, &WebView::DownloadComplete, m_announcements,
             [this] { m_announcements->WebBrowser2_DownloadComplete(WebBrowser2->BodyText()); });
     connect(m_announcements, &AnnouncementMenu::openInPlayer, this, inPlayer);
@@ -240,6 +243,7 @@ void Form1::setListMode(ViewMode mode, bool layOut)
     m_listMode = mode;
     m_quickSelect->setViewMode(mode);
     m_tray->setViewMode(mode);
+    m_channels->setViewMode(mode, layOut);
     if (layOut)
         Form_Resize();
 }

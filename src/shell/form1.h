@@ -18,6 +18,7 @@
 #include <memory>
 
 class ChannelDownload;
+class FavouriteChannels;
 class ImageBox;
 class ListBox;
 class ListMenu;
@@ -110,6 +111,7 @@ private:
 
     ChannelDirectory *m_tv = nullptr, *m_radio = nullptr;
     ListMenu *m_listMenu = nullptr;
+    FavouriteChannels *m_channels = nullptr;
     std::unique_ptr<SkinLibrary> m_skin;
     QuickSelect *m_quickSelect = nullptr;
     Login *m_login = nullptr;

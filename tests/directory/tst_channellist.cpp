@@ -193,6 +193,57 @@ private Q_SLOTS:
         QCOMPARE(directory.Url(), QStringList{"http://b/0"});
     }
 
+    // Another subsystem narrows the rows set (only favourites): rows that
+    // leave go a run at a time, so the list keeps its place; rows that come
+    // reset the list.
+    void narrowing_data()
+    {
+        QTest::addColumn<QList<int>>("keptBefore");
+        QTest::addColumn<QList<int>>("keptAfter");
+        QTest::addColumn<QList<int>>("rows");
+        QTest::addColumn<int>("removals");
+        QTest::addColumn<int>("resets");
+        QTest::newRow("one leaves") << QList<int>{0, 2, 3, 5} << QList<int>{0, 3, 5} << QList<int>{0, 3, 5} << 1 << 0;
+        QTest::newRow("a run leaves") << QList<int>{0, 1, 2, 3, 4, 5} << QList<int>{0, 4, 5} << QList<int>{0, 4, 5} << 1
+                                      << 0;
+        QTest::newRow("three runs leave") << QList<int>{0, 1, 2, 3, 4, 5} << QList<int>{1, 4} << QList<int>{1, 4} << 3
+                                          << 0;
+        QTest::newRow("all leave") << QList<int>{1, 2} << QList<int>{} << QList<int>{} << 1 << 0;
+        QTest::newRow("one comes") << QList<int>{0, 2} << QList<int>{0, 1, 2} << QList<int>{0, 1, 2} << 0 << 1;
+        QTest::newRow("nothing changes") << QList<int>{3} << QList<int>{3} << QList<int>{3} << 0 << 0;
+    }
+    void narrowing()
+    {
+        QFETCH(QList<int>, keptBefore);
+        QFETCH(QList<int>, keptAfter);
+        ChannelDirectory directory;
+        ChannelEntries entries;
+        for (int i = 0; i < 7; ++i)
+            entries.append(QString::number(i), u"http://x");
+        directory.setEntries(std::move(entries));
+        QList<int> kept = keptBefore;
+        directory.setNarrowing([&kept](const QList<int> &rows) {
+            QList<int> out;
+            for (const int entry : rows) {
+                if (kept.contains(entry))
+                    out.append(entry);
+            }
+            return out;
+        });
+        directory.setRows({0, 1, 2, 3, 4, 5}, ChannelDirectory::RowText::EntryLine); // not entry 6
+        QCOMPARE(directory.rows(), keptBefore);
+        QSignalSpy removals(&directory, &QAbstractItemModel::rowsRemoved);
+        QSignalSpy resets(&directory, &QAbstractItemModel::modelReset);
+        kept = keptAfter;
+        directory.narrowAgain();
+        QTEST(directory.rows(), "rows");
+        QTEST(int(removals.size()), "removals");
+        QTEST(int(resets.size()), "resets");
+        QCOMPARE(directory.rowsSet(), (QList<int>{0, 1, 2, 3, 4, 5}));
+        directory.setNarrowing({});
+        QCOMPARE(directory.rows(), directory.rowsSet());
+    }
+
     void matchesFollowNewEntries()
     {
         ChannelDirectory directory;

@@ -38,6 +38,7 @@ struct Rig
     int logins = 0;
     int tvDownloads = 0;
     int radioDownloads = 0;
+    int finished = 0;
     // Extra work a step does while it "waits", to model a fetch.
     std::function<void()> duringLogin;
     std::function<void()> duringTv;
@@ -59,6 +60,7 @@ struct Rig
                 duringTv();
         });
         QObject::connect(s, &StartupSchedule::radioDownloadDue, s, [this] { ++radioDownloads; });
+        QObject::connect(s, &StartupSchedule::finished, s, [this] { ++finished; });
         QObject::connect(s, &StartupSchedule::openInPlayer, &main, &RecordingWebView::Navigate);
         QObject::connect(s, &StartupSchedule::openInNotice, &notice, &RecordingWebView::Navigate);
         timer1()->start();
@@ -178,9 +180,13 @@ private Q_SLOTS:
         Rig rig;
         rig.saved.user = QStringLiteral("abc");
         rig.saved.password = QStringLiteral("pw");
+        rig.tickUntil(9);
+        QCOMPARE(rig.finished, 0);
         rig.tickUntil(10);
+        QCOMPARE(rig.finished, 1);
         rig.timer1()->start();
         QCOMPARE(rig.tickUntil(13), (QStringList{"11:off"}));
+        QCOMPARE(rig.finished, 1); // once only
         QCOMPARE(rig.text3.text(), QStringLiteral("13"));
         QCOMPARE(rig.logins, 1);
         QCOMPARE(rig.radioDownloads + rig.tvDownloads, 2);

@@ -11,6 +11,8 @@ private Q_SLOTS:
     void rows();
     void back_data();
     void back();
+    void keys_data();
+    void keys();
 };
 
 void tst_Zapping::rows_data()
@@ -71,6 +73,36 @@ void tst_Zapping::back()
     }
     QCOMPARE(history.current() ? history.current()->name : QString(), playing);
     QCOMPARE(history.previous() ? history.previous()->name : QString(), previous);
+}
+
+
+void tst_Zapping::keys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<RemoteKey>("does"); // where channels change: in a list, on the player
+    const int ctrl = Qt::ControlModifier;
+    QTest::newRow("PageDown") << int(Qt::Key_PageDown) << 0 << RemoteKey::Next;
+    QTest::newRow("Ctrl+Down") << int(Qt::Key_Down) << ctrl << RemoteKey::Next;
+    QTest::newRow("keypad Ctrl+Down") << int(Qt::Key_Down) << int(ctrl | Qt::KeypadModifier) << RemoteKey::Next;
+    QTest::newRow("PageUp") << int(Qt::Key_PageUp) << 0 << RemoteKey::Previous;
+    QTest::newRow("Ctrl+Up") << int(Qt::Key_Up) << ctrl << RemoteKey::Previous;
+    QTest::newRow("Backspace") << int(Qt::Key_Backspace) << 0 << RemoteKey::Back;
+    QTest::newRow("Ctrl+D") << int(Qt::Key_D) << ctrl << RemoteKey::Mark;
+    QTest::newRow("Down alone stays the list's") << int(Qt::Key_Down) << 0 << RemoteKey::None;
+    QTest::newRow("Shift+PageDown stays the list's") << int(Qt::Key_PageDown) << int(Qt::ShiftModifier)
+                                                     << RemoteKey::None;
+    QTest::newRow("Ctrl+Shift+D") << int(Qt::Key_D) << int(ctrl | Qt::ShiftModifier) << RemoteKey::None;
+    QTest::newRow("Ctrl+Backspace") << int(Qt::Key_Backspace) << ctrl << RemoteKey::None;
+    QTest::newRow("D alone") << int(Qt::Key_D) << 0 << RemoteKey::None;
+}
+
+void tst_Zapping::keys()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(RemoteKey, does);
+    QCOMPARE(int(remoteKey(key, Qt::KeyboardModifiers(modifiers))), int(does));
 }
 
 QTEST_GUILESS_MAIN(tst_Zapping)

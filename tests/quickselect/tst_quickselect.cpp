@@ -78,7 +78,8 @@ struct Rig
         tv.setEntries(std::move(entries));
         list->setModel(&tv);
         list->resize(200, 300);
-        QObject::connect(&quickSelect, &QuickSelect::play, &window, [this](const QString &url) { played.append(url); });
+        QObject::connect(&quickSelect, &QuickSelect::play, &window,
+                         [this](const ChannelDirectory *d, int row) { played.append(d->urlAt(row)); });
         window.show();
     }
 };
