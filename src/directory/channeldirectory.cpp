@@ -87,8 +87,24 @@ int ChannelDirectory::rowCount(const QModelIndex &parent) const
 // Display texts are made for the rows the list box asks for, the visible ones.
 QVariant ChannelDirectory::data(const QModelIndex &index, int role) const
 {
-    if (role != Qt::DisplayRole || index.parent().isValid() || index.row() < 0 || index.row() >= m_rows.size())
+    if (index.parent().isValid() || index.row() < 0 || index.row() >= m_rows.size())
         return QVariant();
     const int entry = m_rows.at(index.row());
-    return (m_shown == RowText::EntryLine ? m_entries.line(entry) : m_entries.rowText(entry)).toString();
+    if (role == Qt::DisplayRole)
+        return (m_shown == RowText::EntryLine ? m_entries.line(entry) : m_entries.rowText(entry)).toString();
+    if (role == Qt::ToolTipRole)
+        return toolTip(m_entries.extras(entry));
+    return QVariant();
+}
+
+// The group and the logo of an entry that a playlist brought; no tip for an
+// entry without either.
+QVariant ChannelDirectory::toolTip(const EntryExtras &extras)
+{
+    QStringList lines;
+    if (!extras.group.isEmpty())
+        lines << QStringLiteral("分组：") + extras.group.toString();
+    if (!extras.logo.isEmpty())
+        lines << QStringLiteral("台标：") + extras.logo.toString();
+    return lines.isEmpty() ? QVariant() : QVariant(lines.join(u'\n'));
 }

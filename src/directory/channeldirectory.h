@@ -52,6 +52,8 @@ public:
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
 private:
+    static QVariant toolTip(const EntryExtras &extras);
+
     ChannelEntries m_entries;
     QList<int> m_rows;
     RowText m_shown = RowText::Short;

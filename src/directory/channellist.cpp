@@ -1,7 +1,9 @@
 #include "channellist.h"
 
 #include "directory/channeldirectory.h"
-#include "platform/codepage936.h"
+#include "directory/directoryplaylist.h"
+#include "playlist/companion.h"
+#include "playlist/listfile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -71,6 +73,25 @@ ChannelEntries parseDownloadedList(QStringView text)
     return entries;
 }
 
+namespace {
+
+// The companion is the program's own file, but may have been replaced by
+// anything: one larger than any it writes is not read.
+constexpr qint64 kMaxCompanionBytes = 256 * 1024 * 1024;
+
+std::optional<ChannelEntries> readWithCompanion(QStringView listText, const QString &companionPath)
+{
+    const QFileInfo info(companionPath);
+    if (!info.isFile() || info.size() > kMaxCompanionBytes)
+        return std::nullopt;
+    QFile file(companionPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return entriesWithCompanion(listText, file.readAll(), QUrl::fromLocalFile(info.absoluteFilePath()));
+}
+
+} // namespace
+
 void loadDirectory(const QString &path, ChannelDirectory &directory)
 {
     // Only a regular file counts: a pipe or a device could block or never end.
@@ -79,6 +100,7 @@ void loadDirectory(const QString &path, ChannelDirectory &directory)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return;
-    const QString text = cp936::toUnicode(file.readAll());
-    directory.setEntries(parseListFile(text));
+    const QString text = decodeListFileText(file.readAll());
+    std::optional<ChannelEntries> entries = readWithCompanion(text, companionFilePath(path));
+    directory.setEntries(entries ? std::move(*entries) : parseListFile(text));
 }

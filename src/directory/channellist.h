@@ -37,7 +37,9 @@ ChannelEntries parseListFile(QStringView text);
 // lengths; a final unpaired line is not used.
 ChannelEntries parseDownloadedList(QStringView text);
 
-// Reads a list file (code page 936 text) into the directory, whose rows then
-// show every entry as its row text. A missing or unreadable file leaves the
-// directory untouched.
+// Reads a list file into the directory, whose rows then show every entry as
+// its row text. The text is code page 936, with GB18030 for the characters
+// the code page lacks (see decodeListFileText). When the companion playlist
+// beside it belongs to it, the entries get their extras from there. A
+// missing or unreadable file leaves the directory untouched.
 void loadDirectory(const QString &path, ChannelDirectory &directory);
