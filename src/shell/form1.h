@@ -18,6 +18,7 @@
 #include <memory>
 
 class ChannelDownload;
+class DirectoryImport;
 class ImageBox;
 class ListBox;
 class ListMenu;
@@ -73,6 +74,8 @@ public:
 
     // The automatic login from the saved account.
     void MailDenglu() { m_login->MailDenglu(); }
+    // The playlist given on the command line, a file or an address.
+    void importPlaylist(const QString &fileOrUrl);
     // Lays the window out for its size, view mode and title.
     void Form_Resize();
 
@@ -110,6 +113,7 @@ private:
 
     ChannelDirectory *m_tv = nullptr, *m_radio = nullptr;
     ListMenu *m_listMenu = nullptr;
+    DirectoryImport *m_import = nullptr;
     std::unique_ptr<SkinLibrary> m_skin;
     QuickSelect *m_quickSelect = nullptr;
     Login *m_login = nullptr;
