@@ -2,10 +2,7 @@
 
 #include "playlist.h"
 
-#include <QByteArray>
 #include <QString>
-
-#include <functional>
 
 // Beside each list file an import keeps the whole playlist it came from, as
 // UTF-8 M3U8 ("dianshibiao.m3u8" beside "dianshibiao.ini"), so that what the
@@ -19,12 +16,12 @@
 // the last dot of the file name) replaced by ".m3u8".
 QString companionFilePath(const QString &listFilePath);
 
-// Writes an imported directory: first the list file, then its companion,
-// each through `write` (which replaces one file atomically and says whether
-// it did; by default writeFileAtomically). When the list file cannot be
-// written nothing changes and the result is false. When only the companion
-// fails the old companion is removed, so it cannot lend its extras to the new
-// list; the result is still true, because the directory itself was stored.
-using FileWriter = std::function<bool(const QString &path, const QByteArray &content)>;
-bool writeImportedDirectory(const QString &listFilePath, const PlaylistEntryViews &entries,
-                            const FileWriter &write = {});
+// Writes an imported directory: its list file and, beside it, its
+// companion. Their bytes go to disk a few megabytes at a time on a thread of
+// their own while the next bytes are made, and each file is synced before it
+// replaces the old one. The list file is put in place first, the companion
+// after it. When the list file cannot be written nothing changes and the
+// result is false. When only the companion fails the old companion is
+// removed, so it cannot lend its extras to the new list; the result is still
+// true, because the directory itself was stored.
+bool writeImportedDirectory(const QString &listFilePath, const PlaylistEntryViews &entries);

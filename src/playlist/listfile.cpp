@@ -134,11 +134,14 @@ QString decodeListFileText(const QByteArray &bytes)
 QByteArray listFileContent(const PlaylistEntryViews &entries)
 {
     ByteOutput out(entries.count * 100);
-    ListFileEncoder encoder;
-    for (qsizetype i = 0; i < entries.count; ++i) {
-        const PlaylistEntryView entry = entries.at(i);
-        encoder.appendLine(out, entry.name);
-        encoder.appendLine(out, entry.url);
-    }
+    for (qsizetype i = 0; i < entries.count; ++i)
+        appendListFileEntry(out, entries.at(i));
     return out.take();
+}
+
+void appendListFileEntry(ByteOutput &out, const PlaylistEntryView &entry)
+{
+    ListFileEncoder encoder;
+    encoder.appendLine(out, entry.name);
+    encoder.appendLine(out, entry.url);
 }

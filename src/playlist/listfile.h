@@ -26,3 +26,6 @@ QString decodeListFileText(const QByteArray &bytes);
 // than three characters is padded with blanks, because the list-file reader
 // skips shorter lines.
 QByteArray listFileContent(const PlaylistEntryViews &entries);
+// The same for one entry at a time.
+class ByteOutput;
+void appendListFileEntry(ByteOutput &out, const PlaylistEntryView &entry);

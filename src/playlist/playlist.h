@@ -120,3 +120,7 @@ Playlist parsePlaylist(const QByteArray &bytes, const QUrl &source = {});
 // result back gives the same entries.
 QByteArray exportM3u8(const PlaylistEntryViews &entries);
 QByteArray exportM3u8(const Playlist &playlist);
+// The same a piece at a time: the "#EXTM3U" line, then one entry's lines.
+class ByteOutput;
+void appendM3u8Header(ByteOutput &out, QStringView guideUrl);
+void appendM3u8Entry(ByteOutput &out, const PlaylistEntryView &entry);

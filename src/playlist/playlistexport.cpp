@@ -73,7 +73,9 @@ void appendUrl(ByteOutput &out, QStringView address)
     out.append('\n');
 }
 
-void appendEntry(ByteOutput &out, const PlaylistEntryView &entry)
+} // namespace
+
+void appendM3u8Entry(ByteOutput &out, const PlaylistEntryView &entry)
 {
     const bool groupAsTag = quotesIn(entry.group).both();
     out.append(QLatin1String("#EXTINF:-1"));
@@ -101,12 +103,18 @@ void appendEntry(ByteOutput &out, const PlaylistEntryView &entry)
     appendUrl(out, entry.url);
 }
 
-} // namespace
-
 PlaylistEntryViews PlaylistEntryViews::of(const Playlist &playlist)
 {
     return {playlist.entries.size(), [&playlist](qsizetype i) { return playlist.entries.at(i).view(); },
             playlist.guideUrl};
+}
+
+void appendM3u8Header(ByteOutput &out, QStringView guideUrl)
+{
+    out.append(QLatin1String("#EXTM3U"));
+    if (!guideUrl.isEmpty())
+        appendAttribute(out, QLatin1String("url-tvg"), guideUrl);
+    out.append('\n');
 }
 
 QByteArray exportM3u8(const PlaylistEntryViews &entries)
@@ -114,12 +122,9 @@ QByteArray exportM3u8(const PlaylistEntryViews &entries)
     // Most texts are ASCII: a guess of their size plus the tags is usually
     // enough room.
     ByteOutput out(entries.count * 160 + 64);
-    out.append(QLatin1String("#EXTM3U"));
-    if (!entries.guideUrl.isEmpty())
-        appendAttribute(out, QLatin1String("url-tvg"), entries.guideUrl);
-    out.append('\n');
+    appendM3u8Header(out, entries.guideUrl);
     for (qsizetype i = 0; i < entries.count; ++i)
-        appendEntry(out, entries.at(i));
+        appendM3u8Entry(out, entries.at(i));
     return out.take();
 }
 

@@ -5,6 +5,7 @@
 #include "playlist/listfile.h"
 #include "playlist/playlist.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -162,6 +163,7 @@ private Q_SLOTS:
         QCOMPARE(describe(directory.entries()), entries);
         QCOMPARE(directory.rows().size(), entries.size());
         QVERIFY(result.stored);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{"dianshibiao.ini", "dianshibiao.m3u8"}));
         // The next start: the list file with its companion gives the same directory.
         const ChannelEntries again = loaded(listFile);
         QCOMPARE(describe(again), entries);

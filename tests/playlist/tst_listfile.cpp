@@ -190,28 +190,29 @@ void TestListFile::listFileContent()
 void TestListFile::failedWritesKeepWhatWasThere()
 {
     QTemporaryDir dir;
-    const QString listPath = dir.filePath(QStringLiteral("diantaibiao.ini"));
-    const QString companionPath = companionFilePath(listPath);
-    QVERIFY(writeFile(listPath, "old list\r\n"));
-    QVERIFY(writeFile(companionPath, "#EXTM3U\n"));
     Playlist playlist;
     playlist.entries = {entry(QStringLiteral("中国之声"), QStringLiteral("http://r/1"))};
+    const PlaylistEntryViews views = PlaylistEntryViews::of(playlist);
 
-    // The list file cannot be written: nothing changes.
-    const auto failList = [&](const QString &path, const QByteArray &content) {
-        return path != listPath && writeFile(path, content);
-    };
-    QVERIFY(!writeImportedDirectory(listPath, PlaylistEntryViews::of(playlist), failList));
-    QCOMPARE(readFile(listPath), QByteArray("old list\r\n"));
-    QCOMPARE(readFile(companionPath), QByteArray("#EXTM3U\n"));
+    // The list file cannot be written (a folder stands in its place): nothing changes.
+    const QString blockedList = dir.filePath(QStringLiteral("dianshibiao.ini"));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("dianshibiao.ini")));
+    QVERIFY(writeFile(companionFilePath(blockedList), "#EXTM3U\n"));
+    QVERIFY(!writeImportedDirectory(blockedList, views));
+    QCOMPARE(readFile(companionFilePath(blockedList)), QByteArray("#EXTM3U\n"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"dianshibiao.m3u8"});
 
-    // Only the companion cannot: the list is stored, the old companion goes.
-    const auto failCompanion = [&](const QString &path, const QByteArray &content) {
-        return path != companionPath && writeFile(path, content);
-    };
-    QVERIFY(writeImportedDirectory(listPath, PlaylistEntryViews::of(playlist), failCompanion));
+    // Only the companion cannot: the list is stored all the same.
+    const QString listPath = dir.filePath(QStringLiteral("diantaibiao.ini"));
+    QVERIFY(writeFile(listPath, "old list\r\n"));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("diantaibiao.m3u8")));
+    QVERIFY(writeImportedDirectory(listPath, views));
     QCOMPARE(listPairs(readFile(listPath)), (QList<QStringList>{{"中国之声", "http://r/1"}}));
-    QVERIFY(!QFile::exists(companionPath));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{"dianshibiao.m3u8", "diantaibiao.ini"}));
+
+    // Nowhere to write.
+    QVERIFY(!writeImportedDirectory(QString(), views));
+    QVERIFY(!writeImportedDirectory(dir.filePath(QStringLiteral("gone/diantaibiao.ini")), views));
 }
 
 QTEST_GUILESS_MAIN(TestListFile)
