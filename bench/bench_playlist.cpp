@@ -65,7 +65,29 @@ void BM_ImportPlaylistFile(benchmark::State &state)
             state.SkipWithError("import failed");
     }
 }
-BENCHMARK(BM_ImportPlaylistFile)->Arg(4401)->Arg(200000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportPlaylistFile)->Arg(4401)->Arg(200000)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+
+// The same without the two files (a directory that keeps no list file): the
+// part of an import that does not wait for the disk.
+void BM_ImportPlaylistFileNoFiles(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString playlist = writeFile(dir, QStringLiteral("tv.m3u8"), generatedM3u8(int(state.range(0))));
+    ChannelDirectory directory;
+    ListBox list;
+    list.setModel(&directory);
+    list.resize(130, 500);
+    list.show();
+    for (auto _ : state) {
+        const PlaylistBytes loaded = loadPlaylistBytes(playlist);
+        const ImportResult result =
+            importPlaylist(directory, QString(), loaded.bytes, loaded.source, ImportMode::Replace, false);
+        QCoreApplication::processEvents();
+        if (result.added != state.range(0))
+            state.SkipWithError("import failed");
+    }
+}
+BENCHMARK(BM_ImportPlaylistFileNoFiles)->Arg(200000)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 
 // At start: the list file an import wrote, with its companion.
 void BM_LoadImportedListFile(benchmark::State &state)

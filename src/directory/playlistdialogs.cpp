@@ -27,6 +27,11 @@ QFileDialog *fileDialog(QWidget *parent, const QString &title, const QString &fo
     dialog->setObjectName(QLatin1String(name));
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // The program carries no translations of the toolkit's own texts.
+    dialog->setLabelText(QFileDialog::LookIn, QStringLiteral("查找范围："));
+    dialog->setLabelText(QFileDialog::FileName, QStringLiteral("文件名："));
+    dialog->setLabelText(QFileDialog::FileType, QStringLiteral("文件类型："));
+    dialog->setLabelText(QFileDialog::Reject, QStringLiteral("取消"));
     return dialog;
 }
 
@@ -36,6 +41,7 @@ QFileDialog *makeImportFileDialog(QWidget *parent, const QString &folder)
 {
     QFileDialog *dialog = fileDialog(parent, QStringLiteral("导入播放列表"), folder, "importFileDialog");
     dialog->setFileMode(QFileDialog::ExistingFiles);
+    dialog->setLabelText(QFileDialog::Accept, QStringLiteral("打开"));
     dialog->setNameFilters({QStringLiteral("播放列表 (*.m3u *.m3u8 *.pls *.M3U *.M3U8 *.PLS)"),
                             QStringLiteral("所有文件 (*)")});
     // The dialog lays itself out in a grid; the box goes in a row of its own.
@@ -56,6 +62,7 @@ QFileDialog *makeExportFileDialog(QWidget *parent, const QString &folder, const 
 {
     QFileDialog *dialog = fileDialog(parent, QStringLiteral("导出播放列表"), folder, "exportFileDialog");
     dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setLabelText(QFileDialog::Accept, QStringLiteral("保存"));
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setNameFilter(QStringLiteral("M3U8 播放列表 (*.m3u8)"));
     dialog->setDefaultSuffix(QStringLiteral("m3u8"));

@@ -65,6 +65,14 @@ void chooseFromMenu(Form1 &form, ListBox *list, const char *item)
     QTRY_VERIFY(!QApplication::activePopupWidget());
 }
 
+// Picks the file in the file dialog and accepts it. (Typing into the name
+// box races the dialog's file model, which loads on a thread of its own.)
+void chooseFile(QFileDialog *dialog, const QString &path)
+{
+    dialog->selectFile(path);
+    QMetaObject::invokeMethod(dialog, "accept");
+}
+
 // Drags the data onto the list and drops it there; false when the list refused it.
 bool dropOnto(ListBox *list, QMimeData *data, Qt::KeyboardModifiers modifiers = {})
 {
@@ -117,7 +125,7 @@ private:
         controls(*form).Timer1->stop(); // the test alone decides what happens
         return QTest::qWaitForWindowExposed(form.get()) ? std::move(form) : nullptr;
     }
-    QString file(const char *name) const { return dir->filePath(QLatin1String(name)); }
+    QString file(const char *name) const { return dir->filePath(QString::fromUtf8(name)); }
     QString playlistFile(const QByteArray &bytes, const char *name = "list.m3u8")
     {
         const QString path = file(name);
@@ -150,8 +158,7 @@ private Q_SLOTS:
         QFileDialog *dialog = nullptr;
         QTRY_VERIFY((dialog = form->findChild<QFileDialog *>(QStringLiteral("importFileDialog"))));
         QCOMPARE(dialog->findChild<QCheckBox *>(QStringLiteral("appendBox"))->text(), QStringLiteral("追加到当前列表"));
-        dialog->selectFile(first);
-        QMetaObject::invokeMethod(dialog, "accept");
+        chooseFile(dialog, first);
         const QStringList imported{"0000.CCTV-1 综合 [分组：央视\n台标：http://l/c1.png]", "0001.浙江卫视 [分组：卫视]",
                                    "0002.中国之声"};
         QTRY_COMPARE(rowsWithTips(list), imported);
@@ -160,8 +167,7 @@ private Q_SLOTS:
         chooseFromMenu(*form, list, "importFile");
         QTRY_VERIFY((dialog = form->findChild<QFileDialog *>(QStringLiteral("importFileDialog"))));
         dialog->findChild<QCheckBox *>(QStringLiteral("appendBox"))->setChecked(true);
-        dialog->selectFile(playlistFile("#EXTINF:-1,重复\nhttp://tv/2\n#EXTINF:-1,北京新闻\nhttp://tv/9\n", "more.m3u"));
-        QMetaObject::invokeMethod(dialog, "accept");
+        chooseFile(dialog, playlistFile("#EXTINF:-1,重复\nhttp://tv/2\n#EXTINF:-1,北京新闻\nhttp://tv/9\n", "more.m3u"));
         const QStringList appended = imported + QStringList{"0003.北京新闻"};
         QTRY_COMPARE(rowsWithTips(list), appended);
         QCOMPARE(takeMessage(*form), QString());
@@ -217,8 +223,7 @@ private Q_SLOTS:
         chooseFromMenu(*form, list, "exportFile");
         QFileDialog *save = nullptr;
         QTRY_VERIFY((save = form->findChild<QFileDialog *>(QStringLiteral("exportFileDialog"))));
-        save->selectFile(exported);
-        QMetaObject::invokeMethod(save, "accept");
+        chooseFile(save, exported);
         QTRY_VERIFY(readFile(exported).startsWith("#EXTM3U"));
         QVERIFY(readFile(exported).contains("radio=\"true\",CCTV-1 综合\n#EXTVLCOPT:http-user-agent=ChengyuTV-Demo\n"));
 
