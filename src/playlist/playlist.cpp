@@ -15,7 +15,7 @@ namespace {
 
 // Calls `take` with every line of the UTF-8 text, decoded and trimmed. LF,
 // CR LF and CR alone all end a line; blank lines are left out. Stops when
-// `take` returns false. A byte-order mark is skipped at the start of a whole
+// `take` returns false. Byte-order marks are skipped at the start of a whole
 // text, not of a later part of one. The text is decoded a piece of whole lines at a
 // time into one reused buffer: a decoded copy of a whole large file would
 // cost more than the reading itself, and a decoding call per line costs
@@ -28,7 +28,10 @@ void forEachLine(QByteArrayView text, Take take, TextStart from = TextStart::Who
     QStringDecoder decoder(QStringConverter::Utf8,
                            QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     QString buffer;
-    qsizetype start = from == TextStart::Whole && text.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    qsizetype start = 0;
+    // Marks, not text: one, and any more a tool put in front of one already there.
+    while (from == TextStart::Whole && text.sliced(start).startsWith("\xEF\xBB\xBF"))
+        start += 3;
     while (start < text.size()) {
         // The piece ends after a line feed (never inside a UTF-8 sequence).
         qsizetype end = qMin(start + kPiece, text.size());

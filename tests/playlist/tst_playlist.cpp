@@ -80,6 +80,11 @@ void TestPlaylist::parse_data()
     QTest::newRow("header with BOM, CR LF")
         << QByteArray("\xEF\xBB\xBF#EXTM3U\r\n#EXTINF:-1,湖南卫视\r\nhttp://a/1\r\n") << QUrl()
         << QStringList{"湖南卫视 -> http://a/1"};
+    QTest::newRow("a mark written twice before a URL line")
+        << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFhttp://a/1") << QUrl() << QStringList{"http://a/1 -> http://a/1"};
+    QTest::newRow("a mark written twice before [playlist]")
+        << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF[playlist]\nFile1=http://a/1\nTitle1=A") << QUrl()
+        << QStringList{"A -> http://a/1"};
     QTest::newRow("no header, LF, blank lines and blanks around lines")
         << QByteArray("\n\n  #EXTINF:-1,A  \n\n   http://a/1   \n\n#EXTINF:0,B\nhttp://a/2") << QUrl()
         << QStringList{"A -> http://a/1", "B -> http://a/2"};
