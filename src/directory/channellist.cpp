@@ -8,12 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace {
-
-constexpr int kMinimumLineLength = 3;
-
-} // namespace
-
 ListLines::ListLines(QStringView text, LastLine last)
     : m_text(text)
     , m_emptyLastLine(last == LastLine::KeepEmpty && text.endsWith(u'\n'))
@@ -45,17 +39,9 @@ bool ListLines::next(QStringView &line)
 
 ChannelEntries parseListFile(QStringView text)
 {
-    ListLines lines(text);
     ChannelEntries entries;
     entries.reserveFor(text.size());
-    QStringView name;
-    QStringView url;
-    while (lines.next(name)) {
-        if (!lines.next(url))
-            url = QStringView();
-        if (name.size() >= kMinimumLineLength && url.size() >= kMinimumLineLength)
-            entries.append(name, url);
-    }
+    forEachListFilePair(text, [&entries](QStringView name, QStringView url) { entries.append(name, url); });
     entries.squeeze();
     return entries;
 }

@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr int kMinimumLineLength = 3;
-
 EntryExtras extrasOf(const PlaylistEntryView &entry)
 {
     return {entry.group, entry.logo, entry.tvgId, entry.tvgName, entry.tvgShift};
@@ -128,15 +126,7 @@ std::optional<ChannelEntries> entriesWithCompanion(QStringView listText, const Q
 {
     // The pairs the list-file reader accepts.
     std::vector<std::pair<QStringView, QStringView>> pairs;
-    ListLines lines(listText);
-    QStringView name;
-    QStringView url;
-    while (lines.next(name)) {
-        if (!lines.next(url))
-            url = QStringView();
-        if (name.size() >= kMinimumLineLength && url.size() >= kMinimumLineLength)
-            pairs.emplace_back(name, url);
-    }
+    forEachListFilePair(listText, [&pairs](QStringView name, QStringView url) { pairs.emplace_back(name, url); });
 
     ChannelEntries entries;
     entries.reserveFor(listText.size());
@@ -148,8 +138,8 @@ std::optional<ChannelEntries> entriesWithCompanion(QStringView listText, const Q
             return false;
         }
         const QStringView listName = pairs[i].first;
-        const bool padded = entry.name.size() < kMinimumLineLength
-            && listName == entry.name.toString() + QString(kMinimumLineLength - entry.name.size(), u' ');
+        const bool padded = entry.name.size() < MinimumListLineLength
+            && listName == entry.name.toString() + QString(MinimumListLineLength - entry.name.size(), u' ');
         entries.append(padded ? entry.name : listName, entry.url, extrasOf(entry));
         return true;
     });
