@@ -1,12 +1,19 @@
-// The playlist side of an import: reading a generated M3U8 (decode and
-// parse), and what the import writes: the list file and the companion M3U8.
-// The rows shown and the tables are the directory's part and are measured
-// with it.
+// Playlist import: the whole import of a generated M3U8 file (read, parse,
+// entries, rows shown, list file and companion written), the start-up read
+// of a list file with its companion, and the parts of an import on their own.
+#include "directory/channeldirectory.h"
+#include "directory/channellist.h"
+#include "directory/directoryplaylist.h"
+#include "platform/listbox.h"
 #include "playlist/companion.h"
 #include "playlist/listfile.h"
 #include "playlist/playlist.h"
+#include "playlist/playlistsource.h"
 
-#include <benchmark/benchmark.h>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "benchmain.h"
 
 namespace {
 
@@ -29,6 +36,67 @@ QByteArray generatedM3u8(int entries)
     return text;
 }
 
+QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return QString();
+    return path;
+}
+
+// From the file chosen to the rows shown and both files written; with a
+// second argument of 0 without the files (a directory that keeps no list
+// file), the part of an import that does not wait for the disk. CPU time is
+// that of all threads.
+void BM_ImportPlaylistFile(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString playlist = writeFile(dir, QStringLiteral("tv.m3u8"), generatedM3u8(int(state.range(0))));
+    const bool keepFiles = state.range(1) != 0;
+    const QString listFile = keepFiles ? dir.filePath(QStringLiteral("dianshibiao.ini")) : QString();
+    ChannelDirectory directory;
+    ListBox list;
+    list.setModel(&directory);
+    list.resize(130, 500);
+    list.show();
+    for (auto _ : state) {
+        const PlaylistBytes loaded = loadPlaylistBytes(playlist);
+        const ImportResult result =
+            importPlaylist(directory, listFile, loaded.bytes, loaded.source, ImportMode::Replace, false);
+        QCoreApplication::processEvents();
+        if (result.added != state.range(0) || result.stored != keepFiles)
+            state.SkipWithError("import failed");
+    }
+}
+BENCHMARK(BM_ImportPlaylistFile)
+    ->Args({4401, 1})
+    ->Args({200000, 1})
+    ->Args({200000, 0})
+    ->MeasureProcessCPUTime()
+    ->Unit(benchmark::kMillisecond);
+
+// At start: the list file an import wrote, with its companion.
+void BM_LoadImportedListFile(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QByteArray bytes = generatedM3u8(int(state.range(0)));
+    const QString listFile = dir.filePath(QStringLiteral("dianshibiao.ini"));
+    ChannelDirectory directory;
+    importPlaylist(directory, listFile, bytes, QUrl(), ImportMode::Replace, false);
+    ListBox list;
+    list.setModel(&directory);
+    list.resize(130, 500);
+    list.show();
+    for (auto _ : state) {
+        loadDirectory(listFile, directory);
+        QCoreApplication::processEvents();
+        if (directory.entries().count() != state.range(0) || !directory.entries().hasExtras())
+            state.SkipWithError("extras lost");
+    }
+}
+BENCHMARK(BM_LoadImportedListFile)->Arg(4401)->Arg(200000)->Unit(benchmark::kMillisecond);
+
 void BM_ParsePlaylist(benchmark::State &state)
 {
     const QByteArray bytes = generatedM3u8(int(state.range(0)));
@@ -42,11 +110,34 @@ void BM_ParsePlaylist(benchmark::State &state)
 }
 BENCHMARK(BM_ParsePlaylist)->Arg(4401)->Arg(200000)->Unit(benchmark::kMillisecond);
 
+void BM_ReadPlaylistOnly(benchmark::State &state)
+{
+    const QByteArray bytes = generatedM3u8(int(state.range(0)));
+    for (auto _ : state) {
+        qsizetype n = 0;
+        readPlaylist(bytes, QUrl(QStringLiteral("http://lists.example/tv.m3u8")), [&n](const PlaylistEntryView &) { ++n; return true; });
+        benchmark::DoNotOptimize(n);
+    }
+}
+BENCHMARK(BM_ReadPlaylistOnly)->Arg(200000)->Unit(benchmark::kMillisecond);
+
+void BM_ReadIntoEntries(benchmark::State &state)
+{
+    const QByteArray bytes = generatedM3u8(int(state.range(0)));
+    for (auto _ : state) {
+        ChannelEntries entries;
+        entries.reserveForPlaylist(bytes.size());
+        readPlaylist(bytes, QUrl(), [&](const PlaylistEntryView &e) { entries.append(e.name, e.url, {e.group, e.logo, e.tvgId, e.tvgName, e.tvgShift}); return true; });
+        benchmark::DoNotOptimize(entries.count());
+    }
+}
+BENCHMARK(BM_ReadIntoEntries)->Arg(200000)->Unit(benchmark::kMillisecond);
+
 void BM_WriteListFileAndCompanion(benchmark::State &state)
 {
     const Playlist playlist = parsePlaylist(generatedM3u8(int(state.range(0))));
     for (auto _ : state) {
-        const QByteArray list = listFileContent(playlist.entries);
+        const QByteArray list = listFileContent(PlaylistEntryViews::of(playlist));
         const QByteArray companion = exportM3u8(playlist);
         benchmark::DoNotOptimize(list.data());
         benchmark::DoNotOptimize(companion.data());
@@ -54,22 +145,6 @@ void BM_WriteListFileAndCompanion(benchmark::State &state)
 }
 BENCHMARK(BM_WriteListFileAndCompanion)->Arg(4401)->Arg(200000)->Unit(benchmark::kMillisecond);
 
-// At start: the companion read and matched against the list file's URLs.
-void BM_CompanionAtStart(benchmark::State &state)
-{
-    const Playlist playlist = parsePlaylist(generatedM3u8(int(state.range(0))));
-    const QByteArray companion = exportM3u8(playlist);
-    QStringList urls;
-    for (const PlaylistEntry &entry : playlist.entries)
-        urls << entry.url;
-    for (auto _ : state) {
-        const auto extras = companionExtras(urls, parsePlaylist(companion).entries);
-        if (!extras)
-            state.SkipWithError("companion does not match");
-    }
-}
-BENCHMARK(BM_CompanionAtStart)->Arg(4401)->Arg(200000)->Unit(benchmark::kMillisecond);
-
 } // namespace
 
-BENCHMARK_MAIN();
+CHENGYU_BENCHMARK_WIDGETS_MAIN()

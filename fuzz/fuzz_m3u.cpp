@@ -1,4 +1,5 @@
-// Feeds arbitrary bytes to the M3U reader, as a file fetched from a URL.
+// Feeds arbitrary bytes to the M3U reader, as a file fetched from a URL, and
+// the same bytes as an import reads them.
 #include "playlistinvariants.h"
 
 #include <cstdint>
@@ -6,6 +7,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
-    checkPlaylist(parseM3u(decodePlaylistText(bytes), QUrl(QStringLiteral("http://h/dir/list.m3u8"))));
+    const QUrl base(QStringLiteral("http://h/dir/list.m3u8"));
+    checkPlaylist(parseM3u(decodePlaylistText(bytes), base));
+    checkImportReading(bytes, base);
     return 0;
 }

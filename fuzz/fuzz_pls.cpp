@@ -1,4 +1,5 @@
-// Feeds arbitrary bytes to the PLS reader, as a file fetched from a URL.
+// Feeds arbitrary bytes to the PLS reader, as a file fetched from a URL, and
+// the same bytes as an import reads them.
 #include "playlistinvariants.h"
 
 #include <cstdint>
@@ -6,6 +7,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
-    checkPlaylist(parsePls(decodePlaylistText(bytes), QUrl(QStringLiteral("http://h/dir/list.pls"))));
+    const QUrl base(QStringLiteral("http://h/dir/list.pls"));
+    checkPlaylist(parsePls(decodePlaylistText(bytes), base));
+    checkImportReading(bytes, base);
     return 0;
 }

@@ -38,3 +38,17 @@ inline void checkPlaylist(const Playlist &playlist)
     require(again.entries == playlist.entries);
     require(again.guideUrl == playlist.guideUrl);
 }
+
+// The reading of an import (the bytes straight to entries) gives what the
+// decoded text gives to the M3U or the PLS reader, whichever the bytes ask
+// for; and its result satisfies checkPlaylist.
+inline void checkImportReading(const QByteArray &bytes, const QUrl &base)
+{
+    const Playlist read = parsePlaylist(bytes, base);
+    checkPlaylist(read);
+    const QString text = decodePlaylistText(bytes);
+    const auto same = [&read](const Playlist &other) {
+        return read.entries == other.entries && read.guideUrl == other.guideUrl;
+    };
+    require(same(parseM3u(text, base)) || same(parsePls(text, base)));
+}

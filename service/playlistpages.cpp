@@ -1,6 +1,7 @@
 #include "playlistpages.h"
 
 #include "guidexml.h"
+#include "streamchannels.h"
 
 namespace {
 
@@ -31,11 +32,9 @@ QByteArray tvM3u8(const ServiceData &data)
                     .arg(serviceGuideChannelId(channel, i), QString(channel.name).remove(u'"'), groupOf(channel.name),
                          shift, data.servedUrl(channel.url));
     }
-    if (!data.tv().isEmpty()) {
-        text += QStringLiteral("#EXTINF:-1 tvg-id=\"ua\" group-title=\"测试\",测试频道（需要User-Agent）\n"
-                               "#EXTVLCOPT:http-user-agent=%1\n#EXTVLCOPT:http-referrer=%2/\n%3\n")
-                    .arg(QLatin1String(kDemoUserAgent), data.pageBase(), data.servedUrl(data.tv().first().url));
-    }
+    text += QStringLiteral("#EXTINF:-1 tvg-id=\"member\" group-title=\"测试\",会员频道（需要User-Agent）\n"
+                           "#EXTVLCOPT:http-user-agent=%1\n#EXTVLCOPT:http-referrer=%2/\n%2/live/member.m3u8\n")
+                .arg(QLatin1String(StreamChannels::MemberAgent), data.pageBase());
     return text.toUtf8();
 }
 

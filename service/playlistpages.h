@@ -8,13 +8,11 @@
 // the service: /playlist/tv.m3u8 and /playlist/radio.pls.
 namespace playlistpages {
 
-// The User-Agent that the one header-carrying entry of the TV playlist asks for.
-inline constexpr const char *kDemoUserAgent = "ChengyuDemo/1.0";
-
 // UTF-8 M3U8 of the TV list: the service's guide as url-tvg; each channel
 // with the guide's id as tvg-id, its name as tvg-name, a group and, for the
 // channel whose guide times are late, the tvg-shift that corrects them; plus
-// one entry that asks for kDemoUserAgent and a Referer through #EXTVLCOPT lines.
+// one entry for the members' channel, which plays only with its User-Agent:
+// the playlist gives it, and a Referer, through #EXTVLCOPT lines.
 QByteArray tvM3u8(const ServiceData &data);
 
 // PLS of the radio list.

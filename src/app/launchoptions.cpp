@@ -1,6 +1,7 @@
 #include "launchoptions.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QUrl>
 
 #include <cstdio>
@@ -27,8 +28,11 @@ struct Options
 
 QString helpText(const ServiceHosts &builtIn)
 {
-    return QStringLiteral("用法：chengyu-tv [选项]\n"
+    return QStringLiteral("用法：chengyu-tv [选项] [播放列表]\n"
                           "澄屿高清网络电视：看网络电视，听网络广播。\n"
+                          "\n"
+                          "播放列表：启动时导入的 M3U、M3U8 或 PLS 文件，或它的网址（http、https）。\n"
+                          "标有 radio=\"true\" 的条目换掉网络电台节目表，其余的换掉网络电视节目表。\n"
                           "\n"
                           "选项：\n"
                           "  -h, --help               显示本帮助，然后退出\n"
@@ -51,6 +55,17 @@ QString quoted(QString text)
             c = QLatin1Char('?');
     }
     return QStringLiteral("“%1”").arg(text);
+}
+
+// An address stays as given; a file is found from the folder the program
+// was started in.
+QString playlistArgument(const QString &given)
+{
+    const QString text = given.trimmed();
+    const QString scheme = QUrl(text).scheme().toLower();
+    if (scheme == u"http" || scheme == u"https" || scheme == u"file")
+        return text;
+    return QDir::current().absoluteFilePath(text);
 }
 
 LaunchRequest failure(const QString &message)
@@ -140,8 +155,11 @@ LaunchRequest parseLaunchOptions(const QStringList &arguments, const QProcessEnv
 
     if (!parser.parse(arguments))
         return failure(parseError(parser, arguments, valueOptions));
-    if (!parser.positionalArguments().isEmpty())
-        return failure(QStringLiteral("多余的参数 %1").arg(quoted(parser.positionalArguments().first())));
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() > 1)
+        return failure(QStringLiteral("多余的参数 %1").arg(quoted(positional.at(1))));
+    if (positional.size() == 1 && positional.first().trimmed().isEmpty())
+        return failure(QStringLiteral("播放列表的参数是空的"));
 
     LaunchRequest request;
     if (parser.isSet(ours.help)) {
@@ -162,6 +180,8 @@ LaunchRequest parseLaunchOptions(const QStringList &arguments, const QProcessEnv
         return failure(error);
     options.dataDirGiven = parser.isSet(ours.dataDir);
     options.dataDir = parser.value(ours.dataDir);
+    if (!positional.isEmpty())
+        options.playlist = playlistArgument(positional.first());
     return request;
 }
 

@@ -12,6 +12,9 @@ struct LaunchOptions
     ServiceHosts hosts;
     bool dataDirGiven = false;
     QString dataDir; // as given with --data-dir
+    // The playlist to import at start: an http, https or file: address, or
+    // an absolute file path; empty when none was given.
+    QString playlist;
 };
 
 struct LaunchRequest

@@ -6,6 +6,7 @@
 #include "webview/enginewebview.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <clocale>
 
@@ -37,5 +38,8 @@ int main(int argc, char *argv[])
     Form1 form(paths, request.options.hosts, engineWebViewFactory(),
                playerViewFactory(engineWebViewFactory(), paths.dataFile(QLatin1String(playersettings::FileName))));
     form.show();
+    // Once the window shows: an address is fetched while it waits.
+    if (!request.options.playlist.isEmpty())
+        QTimer::singleShot(0, &form, [&form, &request] { form.importPlaylist(request.options.playlist); });
     return app.exec();
 }

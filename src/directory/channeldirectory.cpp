@@ -152,5 +152,19 @@ QVariant ChannelDirectory::data(const QModelIndex &index, int role) const
         return (m_shown == RowText::EntryLine ? m_entries.line(entry) : m_entries.rowText(entry)).toString();
     if (role == Qt::DecorationRole && m_decoration)
         return m_decoration(entry);
+    if (role == Qt::ToolTipRole)
+        return toolTip(m_entries.extras(entry));
     return QVariant();
+}
+
+// The group and the logo of an entry that a playlist brought; no tip for an
+// entry without either.
+QVariant ChannelDirectory::toolTip(const EntryExtras &extras)
+{
+    QStringList lines;
+    if (!extras.group.isEmpty())
+        lines << QStringLiteral("分组：") + extras.group.toString();
+    if (!extras.logo.isEmpty())
+        lines << QStringLiteral("台标：") + extras.logo.toString();
+    return lines.isEmpty() ? QVariant() : QVariant(lines.join(u'\n'));
 }

@@ -71,6 +71,7 @@ public:
 
 private:
     QList<int> narrowed(const QList<int> &rows) const { return m_narrowing ? m_narrowing(rows) : rows; }
+    static QVariant toolTip(const EntryExtras &extras);
 
     ChannelEntries m_entries;
     QList<int> m_rowsSet;

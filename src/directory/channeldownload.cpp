@@ -4,7 +4,10 @@
 #include "directory/channeldirectory.h"
 #include "directory/channellist.h"
 #include "platform/atomicfile.h"
-#include "platform/codepage936.h"
+#include "playlist/companion.h"
+#include "playlist/listfile.h"
+
+#include <QFile>
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -19,7 +22,9 @@ constexpr int kMinimumAccepted = 3;
 void storeDownloadedList(const QString &text, ChannelDirectory &directory, const QString &listFile)
 {
     directory.setEntries(parseDownloadedList(text));
-    writeFileAtomically(listFile, cp936::fromUnicode(text + QStringLiteral("\r\n")));
+    // The companion of an imported list describes entries that are gone.
+    if (writeFileAtomically(listFile, encodeListFileText(text + QStringLiteral("\r\n"))))
+        QFile::remove(companionFilePath(listFile));
 }
 
 ChannelDownload::ChannelDownload(Kind kind, ChannelDirectory &directory, const QString &listFile,

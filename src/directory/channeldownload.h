@@ -10,7 +10,7 @@ class ChannelDirectory;
 
 // Replaces the directory's entries with those of an accepted list text, whose
 // rows then show them all, and writes the text, followed by CR LF, to the
-// list file.
+// list file (removing the companion playlist of an earlier import).
 void storeDownloadedList(const QString &text, ChannelDirectory &directory, const QString &listFile);
 
 // One directory's refresh from the service: service host 2 first, then

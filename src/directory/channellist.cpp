@@ -1,16 +1,12 @@
 #include "channellist.h"
 
 #include "directory/channeldirectory.h"
-#include "platform/codepage936.h"
+#include "directory/directoryplaylist.h"
+#include "playlist/companion.h"
+#include "playlist/listfile.h"
 
 #include <QFile>
 #include <QFileInfo>
-
-namespace {
-
-constexpr int kMinimumLineLength = 3;
-
-} // namespace
 
 ListLines::ListLines(QStringView text, LastLine last)
     : m_text(text)
@@ -43,17 +39,9 @@ bool ListLines::next(QStringView &line)
 
 ChannelEntries parseListFile(QStringView text)
 {
-    ListLines lines(text);
     ChannelEntries entries;
     entries.reserveFor(text.size());
-    QStringView name;
-    QStringView url;
-    while (lines.next(name)) {
-        if (!lines.next(url))
-            url = QStringView();
-        if (name.size() >= kMinimumLineLength && url.size() >= kMinimumLineLength)
-            entries.append(name, url);
-    }
+    forEachListFilePair(text, [&entries](QStringView name, QStringView url) { entries.append(name, url); });
     entries.squeeze();
     return entries;
 }
@@ -71,6 +59,25 @@ ChannelEntries parseDownloadedList(QStringView text)
     return entries;
 }
 
+namespace {
+
+// The companion is the program's own file, but may have been replaced by
+// anything: one larger than any it writes is not read.
+constexpr qint64 kMaxCompanionBytes = 256 * 1024 * 1024;
+
+std::optional<ChannelEntries> readWithCompanion(QStringView listText, const QString &companionPath)
+{
+    const QFileInfo info(companionPath);
+    if (!info.isFile() || info.size() > kMaxCompanionBytes)
+        return std::nullopt;
+    QFile file(companionPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return entriesWithCompanion(listText, file.readAll(), QUrl::fromLocalFile(info.absoluteFilePath()));
+}
+
+} // namespace
+
 void loadDirectory(const QString &path, ChannelDirectory &directory)
 {
     // Only a regular file counts: a pipe or a device could block or never end.
@@ -79,6 +86,7 @@ void loadDirectory(const QString &path, ChannelDirectory &directory)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return;
-    const QString text = cp936::toUnicode(file.readAll());
-    directory.setEntries(parseListFile(text));
+    const QString text = decodeListFileText(file.readAll());
+    std::optional<ChannelEntries> entries = readWithCompanion(text, companionFilePath(path));
+    directory.setEntries(entries ? std::move(*entries) : parseListFile(text));
 }

@@ -32,12 +32,29 @@ private:
 
 // The list file reader's rule: a pair of lines is an entry only when both
 // lines are at least three characters long; skipped pairs take no number.
+inline constexpr int MinimumListLineLength = 3;
 ChannelEntries parseListFile(QStringView text);
+// Calls take(name, url) with each pair of lines that rule takes, in order.
+template<typename Take>
+void forEachListFilePair(QStringView text, Take take)
+{
+    ListLines lines(text);
+    QStringView name;
+    QStringView url;
+    while (lines.next(name)) {
+        if (!lines.next(url))
+            url = QStringView();
+        if (name.size() >= MinimumListLineLength && url.size() >= MinimumListLineLength)
+            take(name, url);
+    }
+}
 // A downloaded list text: every complete pair is an entry, whatever its
 // lengths; a final unpaired line is not used.
 ChannelEntries parseDownloadedList(QStringView text);
 
-// Reads a list file (code page 936 text) into the directory, whose rows then
-// show every entry as its row text. A missing or unreadable file leaves the
-// directory untouched.
+// Reads a list file into the directory, whose rows then show every entry as
+// its row text. The text is code page 936, with GB18030 for the characters
+// the code page lacks (see decodeListFileText). When the companion playlist
+// beside it belongs to it, the entries get their extras from there. A
+// missing or unreadable file leaves the directory untouched.
 void loadDirectory(const QString &path, ChannelDirectory &directory);

@@ -3,6 +3,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <atomic>
 #include <vector>
 
 namespace cp936 {
@@ -43,13 +44,22 @@ QString toUnicode(const QByteArray &bytes)
     return decoder.decode(bytes);
 }
 
+// The table may be filled from two threads at once.
 quint16 code(QChar ch)
 {
-    static std::vector<quint16> table(0x10000, kUnknown);
-    quint16 &entry = table[ch.unicode()];
-    if (entry == kUnknown)
-        entry = encodeOne(ch.unicode());
-    return entry;
+    static std::vector<std::atomic<quint16>> table = [] {
+        std::vector<std::atomic<quint16>> unknown(0x10000);
+        for (std::atomic<quint16> &entry : unknown)
+            entry.store(kUnknown, std::memory_order_relaxed);
+        return unknown;
+    }();
+    std::atomic<quint16> &entry = table[ch.unicode()];
+    quint16 value = entry.load(std::memory_order_relaxed);
+    if (value == kUnknown) {
+        value = encodeOne(ch.unicode());
+        entry.store(value, std::memory_order_relaxed);
+    }
+    return value;
 }
 
 } // namespace cp936

@@ -1,8 +1,12 @@
 #include "listfile.h"
 
-#include <QHash>
+#include "byteoutput.h"
+
 #include <QStringDecoder>
 #include <QStringEncoder>
+
+#include <atomic>
+#include <optional>
 
 namespace {
 
@@ -26,74 +30,84 @@ qsizetype characterLength(const QByteArray &bytes, qsizetype i)
     return inRange(trail, 0x40, 0x7E) || inRange(trail, 0x80, 0xFE) ? 2 : 1;
 }
 
-// Appends the text as one line: CR and LF as blanks, at least three
-// characters long, and the line end.
-void appendLine(QString &out, const QString &text)
+// Writes texts in the list-file encoding. A character's bytes are worked
+// out once, by trying the code page and checking that they read back as the
+// character (GB18030 otherwise), and kept for the whole run: texts of
+// millions of characters then cost a table look-up per character.
+class ListFileEncoder
 {
-    if (!text.contains(u'\r') && !text.contains(u'\n')) {
-        out += text;
-    } else {
-        QString line = text;
-        out += line.replace(u'\r', u' ').replace(u'\n', u' ');
-    }
-    if (text.size() < kMinimumLineLength)
-        out += QString(kMinimumLineLength - text.size(), u' ');
-    out += QLatin1String("\r\n");
-}
-
-// Private-use characters are where code page 936 and GB18030 part: some of
-// the code page's codes for them read as other characters in GB18030.
-bool hasPrivateUse(const QString &text)
-{
-    for (QChar ch : text) {
-        if (ch.unicode() >= 0xE000 && ch.unicode() <= 0xF8FF)
-            return true;
-    }
-    return false;
-}
-
-// One character at a time, for text that code page 936 cannot hold whole.
-QByteArray encodeByCharacter(const QString &text)
-{
-    QStringEncoder codePage("GBK", QStringConverter::Flag::Stateless);
-    QStringEncoder gb18030("GB18030", QStringConverter::Flag::Stateless);
-    QHash<QString, QByteArray> known;
-    QByteArray out;
-    out.reserve(text.size() * 2);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar ch = text.at(i);
-        if (ch.unicode() < 0x80) {
-            out += char(ch.unicode());
-            continue;
+public:
+    // CR and LF as blanks when `oneLine`.
+    void append(ByteOutput &out, QStringView text, bool oneLine)
+    {
+        // A character takes at most four bytes.
+        char *at = out.room(text.size() * 4);
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char16_t u = text[i].unicode();
+            if (u < 0x80) {
+                *at++ = oneLine && (u == u'\r' || u == u'\n') ? ' ' : char(u);
+                continue;
+            }
+            if (QChar::isSurrogate(u)) {
+                const bool pair = QChar::isHighSurrogate(u) && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+                const QByteArray bytes = pair ? slowBytes(text.sliced(i++, 2)) : QByteArray("?");
+                at = std::copy(bytes.begin(), bytes.end(), at);
+                continue;
+            }
+            quint64 packed = s_known[u].load(std::memory_order_relaxed);
+            if (packed == 0) {
+                const QByteArray bytes = slowBytes(text.sliced(i, 1));
+                packed = quint64(bytes.size());
+                for (qsizetype k = 0; k < bytes.size(); ++k)
+                    packed |= quint64(quint8(bytes[k])) << (8 * (k + 1));
+                s_known[u].store(packed, std::memory_order_relaxed);
+            }
+            for (quint64 k = 1; k <= (packed & 0xFF); ++k)
+                *at++ = char(packed >> (8 * k));
         }
-        const qsizetype length = ch.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate() ? 2 : 1;
-        const QString character = text.mid(i, length);
-        i += length - 1;
-        auto cached = known.constFind(character);
-        if (cached == known.constEnd()) {
-            QByteArray bytes = codePage.encode(character);
-            if (decodeListFileText(bytes) != character)
-                bytes = gb18030.encode(character);
-            if (decodeListFileText(bytes) != character)
-                bytes = "?"; // a lone surrogate: no encoding has it
-            cached = known.insert(character, bytes);
-        }
-        out += *cached;
+        out.wrote(at);
     }
-    return out;
-}
+
+    // One line of a list file: CR and LF as blanks, at least three
+    // characters long, and the line end.
+    void appendLine(ByteOutput &out, QStringView text)
+    {
+        append(out, text, true);
+        for (qsizetype n = text.size(); n < kMinimumLineLength; ++n)
+            out.append(' ');
+        out.append(QLatin1String("\r\n"));
+    }
+
+private:
+    QByteArray slowBytes(QStringView character)
+    {
+        if (!m_codePage) {
+            m_codePage.emplace("GBK", QStringConverter::Flag::Stateless);
+            m_gb18030.emplace("GB18030", QStringConverter::Flag::Stateless);
+        }
+        QByteArray bytes = m_codePage->encode(character);
+        if (decodeListFileText(bytes) != character)
+            bytes = m_gb18030->encode(character);
+        if (decodeListFileText(bytes) != character)
+            bytes = "?";
+        return bytes;
+    }
+
+    // Length in the lowest byte, the bytes above it; 0 until worked out.
+    static std::atomic<quint64> s_known[0x10000];
+    std::optional<QStringEncoder> m_codePage;
+    std::optional<QStringEncoder> m_gb18030;
+};
+
+std::atomic<quint64> ListFileEncoder::s_known[0x10000];
 
 } // namespace
 
 QByteArray encodeListFileText(const QString &text)
 {
-    // Outside the private-use area, every character the code page has reads
-    // back from its code page 936 bytes as itself.
-    QStringEncoder codePage("GBK", QStringConverter::Flag::Stateless);
-    const QByteArray bytes = codePage.encode(text);
-    if (!codePage.hasError() && !hasPrivateUse(text))
-        return bytes;
-    return encodeByCharacter(text);
+    ByteOutput out(text.size() + text.size() / 2);
+    ListFileEncoder().append(out, text, false);
+    return out.take();
 }
 
 QString decodeListFileText(const QByteArray &bytes)
@@ -117,16 +131,17 @@ QString decodeListFileText(const QByteArray &bytes)
     return text;
 }
 
-QByteArray listFileContent(const QList<PlaylistEntry> &entries)
+QByteArray listFileContent(const PlaylistEntryViews &entries)
 {
-    QString text;
-    qsizetype size = 0;
-    for (const PlaylistEntry &entry : entries)
-        size += entry.name.size() + entry.url.size() + 8;
-    text.reserve(size);
-    for (const PlaylistEntry &entry : entries) {
-        appendLine(text, entry.name);
-        appendLine(text, entry.url);
-    }
-    return encodeListFileText(text);
+    ByteOutput out(entries.count * 100);
+    for (qsizetype i = 0; i < entries.count; ++i)
+        appendListFileEntry(out, entries.at(i));
+    return out.take();
+}
+
+void appendListFileEntry(ByteOutput &out, const PlaylistEntryView &entry)
+{
+    ListFileEncoder encoder;
+    encoder.appendLine(out, entry.name);
+    encoder.appendLine(out, entry.url);
 }

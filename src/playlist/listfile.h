@@ -25,4 +25,7 @@ QString decodeListFileText(const QByteArray &bytes);
 // CR LF. A line break inside a name or URL becomes a blank, and a name shorter
 // than three characters is padded with blanks, because the list-file reader
 // skips shorter lines.
-QByteArray listFileContent(const QList<PlaylistEntry> &entries);
+QByteArray listFileContent(const PlaylistEntryViews &entries);
+// The same for one entry at a time.
+class ByteOutput;
+void appendListFileEntry(ByteOutput &out, const PlaylistEntryView &entry);

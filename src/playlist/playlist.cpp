@@ -6,6 +6,7 @@
 
 #include <QStringDecoder>
 
+#include <cstring>
 #include <map>
 
 namespace {
@@ -14,31 +15,47 @@ namespace {
 
 // Calls `take` with every line of the UTF-8 text, decoded and trimmed. LF,
 // CR LF and CR alone all end a line; blank lines are left out. Stops when
-// `take` returns false. Each line is decoded on its own into one reused
-// buffer: a decoded copy of a whole large file would cost more than the
-// reading itself.
+// `take` returns false. Byte-order marks are skipped at the start of a whole
+// text, not of a later part of one. The text is decoded a piece of whole lines at a
+// time into one reused buffer: a decoded copy of a whole large file would
+// cost more than the reading itself, and a decoding call per line costs
+// more than the decoding.
+enum class TextStart { Whole, Part };
 template<typename Take>
-void forEachLine(QByteArrayView text, Take take)
+void forEachLine(QByteArrayView text, Take take, TextStart from = TextStart::Whole)
 {
+    constexpr qsizetype kPiece = 64 * 1024;
     QStringDecoder decoder(QStringConverter::Utf8,
                            QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     QString buffer;
-    qsizetype start = text.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    qsizetype nextLf = -2; // -2: not looked for yet; -1: there is none
+    qsizetype start = 0;
+    // Marks, not text: one, and any more a tool put in front of one already there.
+    while (from == TextStart::Whole && text.sliced(start).startsWith("\xEF\xBB\xBF"))
+        start += 3;
     while (start < text.size()) {
-        if (nextLf != -1 && nextLf < start)
-            nextLf = text.indexOf('\n', start);
-        const qsizetype lineEnd = nextLf < 0 ? text.size() : nextLf;
-        const qsizetype cr = text.sliced(start, lineEnd - start).indexOf('\r');
-        const qsizetype stop = cr < 0 ? lineEnd : start + cr;
-        const QByteArrayView bytes = text.sliced(start, stop - start);
-        start = stop + 1;
+        // The piece ends after a line feed (never inside a UTF-8 sequence).
+        qsizetype end = qMin(start + kPiece, text.size());
+        if (end < text.size()) {
+            const void *lf = std::memchr(text.data() + end, '\n', size_t(text.size() - end));
+            end = lf ? static_cast<const char *>(lf) - text.data() + 1 : text.size();
+        }
+        const QByteArrayView bytes = text.sliced(start, end - start);
+        start = end;
         if (buffer.size() < bytes.size())
             buffer.resize(bytes.size());
-        QChar *const first = buffer.data();
-        const QStringView line = QStringView(first, decoder.appendToBuffer(first, bytes)).trimmed();
-        if (!line.isEmpty() && !take(line))
-            return;
+        const QStringView piece(buffer.data(), decoder.appendToBuffer(buffer.data(), bytes));
+        qsizetype at = 0;
+        while (at < piece.size()) {
+            qsizetype lf = piece.indexOf(u'\n', at);
+            if (lf < 0)
+                lf = piece.size();
+            const qsizetype cr = piece.sliced(at, lf - at).indexOf(u'\r');
+            const qsizetype lineEnd = cr < 0 ? lf : at + cr;
+            const QStringView line = piece.sliced(at, lineEnd - at).trimmed();
+            at = lineEnd + 1;
+            if (!line.isEmpty() && !take(line))
+                return;
+        }
     }
 }
 
@@ -79,99 +96,144 @@ bool hasWhitespace(QStringView text)
     return false;
 }
 
+// ---- Entries ---------------------------------------------------------------
+
+// Room for one text that is remade for every entry; it keeps its capacity, so
+// that reading hundreds of thousands of entries allocates almost nothing.
+class Scratch
+{
+public:
+    QStringView set(QStringView text)
+    {
+        m_text.resize(0);
+        m_text.append(text);
+        return m_text;
+    }
+    QStringView set(const QString &text)
+    {
+        m_text = text;
+        return m_text;
+    }
+    QString &text() { return m_text; }
+
+private:
+    QString m_text;
+};
+
+// Names, groups and tvg-names: at most MaxPlaylistNameLength characters,
+// control characters as blanks, trimmed. A clean text is taken as it stands.
+QStringView cleanName(QStringView name, Scratch &room)
+{
+    const QStringView cut = name.left(MaxPlaylistNameLength);
+    if (!hasControlChar(cut))
+        return cut.trimmed();
+    QString &text = room.text();
+    text.resize(0);
+    text.append(cut);
+    for (QChar &ch : text) {
+        if (ch.unicode() < 0x20 || ch.unicode() == 0x7F)
+            ch = u' ';
+    }
+    return QStringView(text).trimmed();
+}
+
 // The absolute form of a URL line: as it stands when it starts with a
 // scheme, resolved against the base when `relativeAllowed` and it is a plain
-// relative reference; empty when it is no URL.
-QString absoluteUrl(QStringView url, const QUrl &base, bool relativeAllowed)
+// relative reference (made in `room`); empty when it is no URL.
+QStringView absoluteUrl(QStringView url, const QUrl &base, bool relativeAllowed, Scratch &room)
 {
     if (url.isEmpty() || url.size() > MaxPlaylistUrlLength || hasControlChar(url))
         return {};
     if (startsWithScheme(url))
-        return url.toString();
+        return url;
     if (!relativeAllowed || !base.isValid() || base.isRelative() || hasWhitespace(url) || url.startsWith(u'#'))
         return {};
     const QUrl reference(url.toString());
     if (!reference.isValid() || !reference.isRelative())
         return {};
-    const QString resolved = base.resolved(reference).toString();
-    return startsWithScheme(resolved) ? resolved : QString();
+    const QStringView resolved = room.set(base.resolved(reference).toString());
+    return startsWithScheme(resolved) ? resolved : QStringView();
 }
 
-// ---- Entries --------------------------------------------------------------
-
-// What the tags before a URL line said about it.
+// What the tags before a URL line said about it. The texts are views into
+// the #EXTINF line kept in a room, or into rooms of their own.
 struct Pending
 {
     bool hasInfo = false; // an #EXTINF came
-    QString name;
-    QString group;
-    QString groupTag; // #EXTGRP
-    QString logo;
-    QString tvgId;
-    QString tvgName;
-    QString tvgShift;
+    QStringView name;
+    QStringView group;
+    QStringView groupTag; // #EXTGRP
+    QStringView logo;
+    QStringView tvgId;
+    QStringView tvgName;
+    QStringView tvgShift;
     bool radio = false;
     HttpHeaders attributeHeaders; // user-agent and referrer attributes of #EXTINF
     HttpHeaders optionHeaders;    // #EXTVLCOPT
+
+    // Forgets what the tags said.
+    void clear()
+    {
+        hasInfo = false;
+        name = group = groupTag = logo = tvgId = tvgName = tvgShift = {};
+        radio = false;
+        attributeHeaders.clear();
+        optionHeaders.clear();
+    }
 };
 
-QString cleanName(QStringView name)
+// Rooms for the texts of the entry being read.
+struct Rooms
 {
-    QString text = name.left(MaxPlaylistNameLength).toString();
-    for (QChar &ch : text) {
-        if (ch.unicode() < 0x20 || ch.unicode() == 0x7F)
-            ch = u' ';
-    }
-    return text.trimmed();
-}
+    Scratch info, name, group, groupTagLine, groupTag, tvgName, url, joined, logo, bare;
+};
 
 // The headers the URL's own suffix names come first, then #EXTVLCOPT's, then
 // the attributes'.
-QString entryUrl(QStringView line, const QUrl &base, bool relativeAllowed, const Pending &pending)
+QStringView entryUrl(QStringView line, const QUrl &base, bool relativeAllowed, const Pending &pending, Rooms &rooms)
 {
     if (line.size() > MaxPlaylistUrlLength)
         return {};
     // The common case, a plain absolute URL, is taken as it stands.
     if (pending.optionHeaders.isEmpty() && pending.attributeHeaders.isEmpty() && !line.contains(u'|'))
-        return absoluteUrl(line, base, relativeAllowed);
+        return absoluteUrl(line, base, relativeAllowed, rooms.url);
     const UrlWithHeaders split = splitUrlHeaders(line.toString());
-    const QString url = absoluteUrl(QStringView(split.url).trimmed(), base, relativeAllowed);
+    const QStringView url = absoluteUrl(QStringView(split.url).trimmed(), base, relativeAllowed, rooms.url);
     if (url.isEmpty())
         return {};
     HttpHeaders headers = split.headers;
     headers += pending.optionHeaders;
     headers += pending.attributeHeaders;
-    return joinUrlHeaders(url, headers);
+    return rooms.joined.set(joinUrlHeaders(url.toString(), headers));
 }
 
-QString logoUrl(const QString &logo, const QUrl &base)
+QStringView logoUrl(QStringView logo, const QUrl &base, Scratch &room)
 {
-    if (equalsIgnoringAsciiCase(QStringView(logo).left(5), u"data:"))
+    if (equalsIgnoringAsciiCase(logo.left(5), u"data:"))
         return {};
-    if (startsWithScheme(logo) && logo.size() <= MaxPlaylistUrlLength && !hasControlChar(logo))
-        return logo; // shares the text
-    return absoluteUrl(logo, base, true);
+    return absoluteUrl(logo, base, true, room);
 }
 
-// Takes what the pending tags said; `pending` is spent afterwards.
-void addEntry(Playlist &playlist, const QString &url, Pending &pending, const QUrl &base)
+// Hands the entry the pending tags describe to the sink.
+bool addEntry(const PlaylistEntrySink &sink, QStringView url, const Pending &pending, const QUrl &base, Rooms &rooms)
 {
-    PlaylistEntry entry;
+    PlaylistEntryView entry;
     entry.url = url;
-    entry.name = std::move(pending.name);
+    entry.name = pending.name;
     if (entry.name.isEmpty())
         entry.name = pending.tvgName;
     if (entry.name.isEmpty()) {
-        const QString bare = splitUrlHeaders(url).url;
-        entry.name = bare.size() <= MaxPlaylistNameLength ? bare : cleanName(bare); // a URL has no control character
+        // A URL has no control character: only its length may need a cut.
+        entry.name = url.contains(u'|') ? rooms.bare.set(splitUrlHeaders(url.toString()).url) : url;
+        entry.name = cleanName(entry.name, rooms.name);
     }
-    entry.group = std::move(pending.group.isEmpty() ? pending.groupTag : pending.group);
-    entry.logo = logoUrl(pending.logo, base);
-    entry.tvgId = std::move(pending.tvgId);
-    entry.tvgName = std::move(pending.tvgName);
-    entry.tvgShift = std::move(pending.tvgShift);
+    entry.group = pending.group.isEmpty() ? pending.groupTag : pending.group;
+    entry.logo = logoUrl(pending.logo, base, rooms.logo);
+    entry.tvgId = pending.tvgId;
+    entry.tvgName = pending.tvgName;
+    entry.tvgShift = pending.tvgShift;
     entry.radio = pending.radio;
-    playlist.entries.append(std::move(entry));
+    return sink(entry);
 }
 
 // ---- #EXTINF attributes ---------------------------------------------------
@@ -274,29 +336,6 @@ private:
     QStringView m_name;
 };
 
-// Playlists name few groups, each for many entries: entries of one group
-// share one text.
-class GroupNames
-{
-public:
-    QString get(QStringView raw)
-    {
-        for (const auto &[seen, name] : m_recent) {
-            if (seen == raw)
-                return name;
-        }
-        const QString name = cleanName(raw);
-        m_recent[m_next] = {raw.toString(), name};
-        m_next = (m_next + 1) % kSize;
-        return name;
-    }
-
-private:
-    static constexpr int kSize = 16;
-    std::pair<QString, QString> m_recent[kSize];
-    int m_next = 0;
-};
-
 // The literal's length is known here: no strlen for every comparison.
 template<std::size_t N>
 bool isKey(QStringView key, const char16_t (&name)[N])
@@ -304,43 +343,44 @@ bool isKey(QStringView key, const char16_t (&name)[N])
     return equalsIgnoringAsciiCase(key, QStringView(name, qsizetype(N - 1)));
 }
 
-void readInfo(QStringView text, Pending &pending, GroupNames &groups)
+void readInfo(QStringView text, Pending &pending, Rooms &rooms)
 {
-    Pending info;
-    info.hasInfo = true;
-    info.groupTag = pending.groupTag;
-    info.optionHeaders = pending.optionHeaders;
-    AttributeReader reader(text);
-    reader.read([&info, &groups](QStringView key, QStringView value) {
+    // A new #EXTINF replaces the one before; #EXTGRP and #EXTVLCOPT lines
+    // above it still count.
+    const QStringView groupTag = pending.groupTag;
+    HttpHeaders optionHeaders = std::move(pending.optionHeaders);
+    pending.clear();
+    pending.hasInfo = true;
+    pending.groupTag = groupTag;
+    pending.optionHeaders = std::move(optionHeaders);
+    AttributeReader reader(rooms.info.set(text));
+    reader.read([&pending, &rooms](QStringView key, QStringView value) {
         if (isKey(key, u"tvg-id"))
-            info.tvgId = value.toString();
+            pending.tvgId = value;
         else if (isKey(key, u"tvg-name"))
-            info.tvgName = cleanName(value);
+            pending.tvgName = cleanName(value, rooms.tvgName);
         else if (isKey(key, u"tvg-logo"))
-            info.logo = value.toString();
+            pending.logo = value;
         else if (isKey(key, u"group-title"))
-            info.group = groups.get(value);
+            pending.group = cleanName(value, rooms.group);
         else if (isKey(key, u"tvg-shift"))
-            info.tvgShift = value.toString();
+            pending.tvgShift = value;
         else if (isKey(key, u"radio"))
-            info.radio = isKey(value, u"true");
+            pending.radio = isKey(value, u"true");
         else if (isKey(key, u"user-agent") || isKey(key, u"http-user-agent"))
-            info.attributeHeaders.append({QStringLiteral("User-Agent"), value.toString()});
+            pending.attributeHeaders.append({QStringLiteral("User-Agent"), value.toString()});
         else if (isKey(key, u"referer") || isKey(key, u"referrer") || isKey(key, u"http-referrer"))
-            info.attributeHeaders.append({QStringLiteral("Referer"), value.toString()});
+            pending.attributeHeaders.append({QStringLiteral("Referer"), value.toString()});
     });
-    // Most names repeat the tvg-name: then they share its text.
-    const QStringView name = reader.name().trimmed();
-    info.name = name == info.tvgName ? info.tvgName : cleanName(name);
-    pending = std::move(info);
+    pending.name = cleanName(reader.name().trimmed(), rooms.name);
 }
 
-void readHeader(QStringView text, Playlist &playlist)
+void readHeader(QStringView text, QString &guideUrl)
 {
     AttributeReader reader(text);
-    reader.read([&playlist](QStringView key, QStringView value) {
-        if (playlist.guideUrl.isEmpty() && (isKey(key, u"url-tvg") || isKey(key, u"x-tvg-url")))
-            playlist.guideUrl = value.toString();
+    reader.read([&guideUrl](QStringView key, QStringView value) {
+        if (guideUrl.isEmpty() && (isKey(key, u"url-tvg") || isKey(key, u"x-tvg-url")))
+            guideUrl = value.toString();
     });
 }
 
@@ -419,11 +459,35 @@ QByteArray utf8Text(const QByteArray &bytes)
     return decodePlaylistText(bytes).toUtf8();
 }
 
-Playlist readM3u(QByteArrayView text, const QUrl &base)
+// Counts the entries handed on and stops at the limit.
+class CountingSink
 {
-    Playlist playlist;
+public:
+    explicit CountingSink(const PlaylistEntrySink &sink)
+        : m_sink(sink)
+    {
+    }
+    // False once no further entry is wanted.
+    bool operator()(QStringView url, const Pending &pending, const QUrl &base, Rooms &rooms)
+    {
+        if (!addEntry(m_sink, url, pending, base, rooms))
+            m_stopped = true;
+        return !m_stopped && ++m_count < MaxPlaylistEntries;
+    }
+    bool wantsMore() const { return !m_stopped && m_count < MaxPlaylistEntries; }
+
+private:
+    const PlaylistEntrySink &m_sink;
+    qsizetype m_count = 0;
+    bool m_stopped = false;
+};
+
+QString readM3u(QByteArrayView text, const QUrl &base, const PlaylistEntrySink &sink, TextStart from)
+{
+    QString guideUrl;
     Pending pending;
-    GroupNames groups;
+    Rooms rooms;
+    CountingSink add(sink);
     forEachLine(text, [&](QStringView line) {
         if (line.startsWith(u'#')) {
             QStringView tag;
@@ -431,28 +495,28 @@ Playlist readM3u(QByteArrayView text, const QUrl &base)
             if (!splitTag(line, &tag, &rest))
                 return true;
             if (isKey(tag, u"EXTINF"))
-                readInfo(rest, pending, groups);
+                readInfo(rest, pending, rooms);
             else if (isKey(tag, u"EXTVLCOPT"))
                 readOption(rest, pending);
             else if (isKey(tag, u"EXTGRP"))
-                pending.groupTag = groups.get(rest);
+                pending.groupTag = cleanName(rooms.groupTagLine.set(rest), rooms.groupTag);
             else if (isKey(tag, u"EXTM3U"))
-                readHeader(rest, playlist);
+                readHeader(rest, guideUrl);
             return true;
         }
         // Any other line ends the entry the tags above it began, URL or not.
-        const QString url = entryUrl(line, base, pending.hasInfo, pending);
-        if (!url.isEmpty())
-            addEntry(playlist, url, pending, base);
-        pending = Pending();
-        return playlist.entries.size() < MaxPlaylistEntries;
-    });
-    return playlist;
+        const QStringView url = entryUrl(line, base, pending.hasInfo, pending, rooms);
+        const bool more = url.isEmpty() || add(url, pending, base, rooms);
+        pending.clear();
+        return more;
+    }, from);
+    return guideUrl;
 }
 
-Playlist readPls(QByteArrayView text, const QUrl &base)
+QString readPls(QByteArrayView text, const QUrl &base, const PlaylistEntrySink &sink)
 {
     std::map<int, PlsItem> items;
+    Scratch room;
     bool inPlaylist = true; // keys before any section count, for files without the header
     forEachLine(text, [&](QStringView line) {
         if (line.startsWith(u'[')) {
@@ -467,20 +531,65 @@ Playlist readPls(QByteArrayView text, const QUrl &base)
         if (const int n = keyNumber(key, u"file"))
             items[n].file = value.toString();
         else if (const int n = keyNumber(key, u"title"))
-            items[n].title = cleanName(value);
+            items[n].title = cleanName(value, room).toString();
         return true;
     });
-    Playlist playlist;
-    playlist.entries.reserve(qMin<qsizetype>(qsizetype(items.size()), MaxPlaylistEntries));
+    Rooms rooms;
+    CountingSink add(sink);
     for (const auto &[n, item] : items) {
-        if (playlist.entries.size() >= MaxPlaylistEntries)
+        if (!add.wantsMore())
             break;
         Pending pending;
         pending.name = item.title;
-        const QString url = entryUrl(item.file, base, true, pending);
+        const QStringView url = entryUrl(item.file, base, true, pending, rooms);
         if (!url.isEmpty())
-            addEntry(playlist, url, pending, base);
+            add(url, pending, base, rooms);
     }
+    return QString();
+}
+
+// Playlists name few groups, each for many entries: entries of one group
+// share one text.
+class GroupNames
+{
+public:
+    QString get(QStringView name)
+    {
+        for (const QString &seen : m_recent) {
+            if (seen == name)
+                return seen;
+        }
+        m_recent[m_next] = name.toString();
+        const QString &kept = m_recent[m_next];
+        m_next = (m_next + 1) % kSize;
+        return kept;
+    }
+
+private:
+    static constexpr int kSize = 16;
+    QString m_recent[kSize];
+    int m_next = 0;
+};
+
+// Keeps every entry read as a PlaylistEntry.
+Playlist collect(const std::function<QString(const PlaylistEntrySink &)> &read)
+{
+    Playlist playlist;
+    GroupNames groups;
+    playlist.guideUrl = read([&playlist, &groups](const PlaylistEntryView &view) {
+        PlaylistEntry entry;
+        entry.name = view.name.toString();
+        entry.url = view.url.toString();
+        entry.group = view.group.isEmpty() ? QString() : groups.get(view.group);
+        entry.logo = view.logo.toString();
+        entry.tvgId = view.tvgId.toString();
+        // Most names repeat the tvg-name: then they share its text.
+        entry.tvgName = view.tvgName == view.name ? entry.name : view.tvgName.toString();
+        entry.tvgShift = view.tvgShift.toString();
+        entry.radio = view.radio;
+        playlist.entries.append(std::move(entry));
+        return true;
+    });
     return playlist;
 }
 
@@ -490,6 +599,11 @@ bool PlaylistEntry::operator==(const PlaylistEntry &other) const
 {
     return name == other.name && url == other.url && group == other.group && logo == other.logo
         && tvgId == other.tvgId && tvgName == other.tvgName && tvgShift == other.tvgShift && radio == other.radio;
+}
+
+PlaylistEntryView PlaylistEntry::view() const
+{
+    return {name, url, group, logo, tvgId, tvgName, tvgShift, radio};
 }
 
 QString decodePlaylistText(const QByteArray &bytes)
@@ -524,19 +638,60 @@ QString decodePlaylistText(const QByteArray &bytes)
 
 Playlist parseM3u(const QString &text, const QUrl &base)
 {
-    return readM3u(text.toUtf8(), base);
+    const QByteArray bytes = text.toUtf8();
+    return collect([&](const PlaylistEntrySink &sink) { return readM3u(bytes, base, sink, TextStart::Whole); });
 }
 
 Playlist parsePls(const QString &text, const QUrl &base)
 {
-    return readPls(text.toUtf8(), base);
+    const QByteArray bytes = text.toUtf8();
+    return collect([&](const PlaylistEntrySink &sink) { return readPls(bytes, base, sink); });
 }
 
-Playlist parsePlaylist(const QByteArray &bytes, const QUrl &source)
+namespace {
+
+// A line that surely ends an entry: a whole line (no lone CR in it) whose
+// first character after blanks is an ASCII letter, as a URL's is. After it
+// the reader stands where it stands at the start of a text.
+bool endsAnEntry(QByteArrayView line)
 {
-    const QByteArray text = utf8Text(bytes);
+    if (line.endsWith('\r'))
+        line.chop(1);
+    if (line.contains('\r'))
+        return false;
+    qsizetype i = 0;
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+        ++i;
+    const char c = i < line.size() ? line[i] : '\0';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// Where to cut near `at`: after the first line from there on that ends an
+// entry; -1 when none comes soon.
+qsizetype cutNear(QByteArrayView text, qsizetype at)
+{
+    constexpr int kLinesToTry = 1000;
+    qsizetype lineStart = text.indexOf('\n', at);
+    for (int tried = 0; lineStart >= 0 && tried < kLinesToTry; ++tried) {
+        ++lineStart;
+        const qsizetype lf = text.indexOf('\n', lineStart);
+        if (lf < 0)
+            return -1;
+        if (endsAnEntry(text.sliced(lineStart, lf - lineStart)))
+            return lf + 1;
+        lineStart = lf;
+    }
+    return -1;
+}
+
+} // namespace
+
+PlaylistReading::PlaylistReading(const QByteArray &bytes, const QUrl &source, int parts)
+    : m_text(utf8Text(bytes))
+    , m_source(source)
+{
     enum class Kind { Unknown, M3u, Pls } kind = Kind::Unknown;
-    forEachLine(text, [&kind](QStringView line) {
+    forEachLine(m_text, [&kind](QStringView line) {
         if (isKey(line, u"[playlist]"))
             kind = Kind::Pls;
         else if (line.startsWith(u'#'))
@@ -545,5 +700,34 @@ Playlist parsePlaylist(const QByteArray &bytes, const QUrl &source)
     });
     if (kind == Kind::Unknown && source.path().endsWith(u".pls", Qt::CaseInsensitive))
         kind = Kind::Pls;
-    return kind == Kind::Pls ? readPls(text, source) : readM3u(text, source);
+    m_pls = kind == Kind::Pls;
+    m_cuts = {0};
+    // Only a large M3U text is worth cutting: PLS entries come in the order
+    // of their numbers, not of the lines.
+    if (!m_pls && m_text.size() >= kMinimumPartBytes) {
+        for (int k = 1; k < parts; ++k) {
+            const qsizetype cut = cutNear(m_text, m_text.size() * k / parts);
+            if (cut > m_cuts.last() && cut < m_text.size())
+                m_cuts.append(cut);
+        }
+    }
+    m_cuts.append(m_text.size());
+}
+
+QString PlaylistReading::read(int part, const PlaylistEntrySink &sink) const
+{
+    const QByteArrayView text = QByteArrayView(m_text).sliced(m_cuts.at(part), m_cuts.at(part + 1) - m_cuts.at(part));
+    if (m_pls)
+        return readPls(text, m_source, sink);
+    return readM3u(text, m_source, sink, part == 0 ? TextStart::Whole : TextStart::Part);
+}
+
+QString readPlaylist(const QByteArray &bytes, const QUrl &source, const PlaylistEntrySink &sink)
+{
+    return PlaylistReading(bytes, source, 1).read(0, sink);
+}
+
+Playlist parsePlaylist(const QByteArray &bytes, const QUrl &source)
+{
+    return collect([&](const PlaylistEntrySink &sink) { return readPlaylist(bytes, source, sink); });
 }

@@ -1,98 +1,134 @@
 #include "playlist.h"
 
+#include "byteoutput.h"
 #include "urlheaders.h"
 
 namespace {
 
-// Appends the text; a line break would end the line early (nothing the
-// reader gives back has one), so CR and LF become blanks.
-void appendOneLine(QString &out, const QString &text)
+struct Quotes
 {
-    if (!text.contains(u'\r') && !text.contains(u'\n')) {
-        out += text;
-        return;
+    bool doubleQuote = false;
+    bool singleQuote = false;
+    bool both() const { return doubleQuote && singleQuote; }
+};
+
+Quotes quotesIn(QStringView text)
+{
+    Quotes quotes;
+    for (const QChar ch : text) {
+        quotes.doubleQuote |= ch == u'"';
+        quotes.singleQuote |= ch == u'\'';
     }
-    QString line = text;
-    out += line.replace(u'\r', u' ').replace(u'\n', u' ');
+    return quotes;
 }
+
+// Every text goes onto one line: a line break would end it early (nothing
+// the reader gives back has one), so CR and LF become blanks.
 
 // ` key="value"`, or ` key='value'` when the value holds a double quote. (Of
 // the attributes the reader gives back, none holds both kinds; a group from
 // #EXTGRP may, and goes back there. Elsewhere the double quotes are dropped.)
-void appendAttribute(QString &out, QLatin1String key, const QString &value)
+// Written in one pass: the quote is put right once the value is seen.
+void appendAttribute(ByteOutput &out, QLatin1String key, QStringView value)
 {
-    const bool hasDoubleQuote = value.contains(u'"');
-    const bool hasSingleQuote = hasDoubleQuote && value.contains(u'\'');
-    const QChar quote = hasDoubleQuote && !hasSingleQuote ? u'\'' : u'"';
-    out += u' ';
-    out += key;
-    out += u'=';
-    out += quote;
-    appendOneLine(out, hasSingleQuote ? QString(value).remove(u'"') : value);
-    out += quote;
+    out.append(' ');
+    out.append(key);
+    out.append(QLatin1String("=\""));
+    const qsizetype start = out.size();
+    if (out.appendUtf8(value).doubleQuote) {
+        if (value.contains(u'\'')) {
+            out.truncate(start);
+            out.appendUtf8(value, true);
+        } else {
+            out.set(start - 1, '\'');
+            out.append('\'');
+            return;
+        }
+    }
+    out.append('"');
 }
 
-bool hasBothQuotes(const QString &value) { return value.contains(u'"') && value.contains(u'\''); }
-
-void appendUrl(QString &out, const QString &address)
+void appendUrl(ByteOutput &out, QStringView address)
 {
     if (!address.contains(u'|')) {
-        appendOneLine(out, address);
-        out += u'\n';
+        out.appendUtf8(address);
+        out.append('\n');
         return;
     }
-    const UrlWithHeaders split = splitUrlHeaders(address);
+    const UrlWithHeaders split = splitUrlHeaders(address.toString());
     HttpHeaders others;
     for (const auto &header : split.headers) {
         if (header.first == u"User-Agent")
-            out += QLatin1String("#EXTVLCOPT:http-user-agent=") + header.second + u'\n';
+            out.append(QLatin1String("#EXTVLCOPT:http-user-agent="));
         else if (header.first == u"Referer")
-            out += QLatin1String("#EXTVLCOPT:http-referrer=") + header.second + u'\n';
-        else
+            out.append(QLatin1String("#EXTVLCOPT:http-referrer="));
+        else {
             others.append(header);
+            continue;
+        }
+        out.appendUtf8(header.second);
+        out.append('\n');
     }
-    appendOneLine(out, joinUrlHeaders(split.url, others));
-    out += u'\n';
+    out.appendUtf8(joinUrlHeaders(split.url, others));
+    out.append('\n');
 }
 
 } // namespace
 
+void appendM3u8Entry(ByteOutput &out, const PlaylistEntryView &entry)
+{
+    const bool groupAsTag = quotesIn(entry.group).both();
+    out.append(QLatin1String("#EXTINF:-1"));
+    const std::pair<QLatin1String, QStringView> attributes[] = {
+        {QLatin1String("tvg-id"), entry.tvgId},
+        {QLatin1String("tvg-name"), entry.tvgName},
+        {QLatin1String("tvg-logo"), entry.logo},
+        {QLatin1String("group-title"), groupAsTag ? QStringView() : entry.group},
+        {QLatin1String("tvg-shift"), entry.tvgShift},
+    };
+    for (const auto &[key, value] : attributes) {
+        if (!value.isEmpty())
+            appendAttribute(out, key, value);
+    }
+    if (entry.radio)
+        out.append(QLatin1String(" radio=\"true\""));
+    out.append(',');
+    out.appendUtf8(entry.name);
+    out.append('\n');
+    if (groupAsTag) {
+        out.append(QLatin1String("#EXTGRP:"));
+        out.appendUtf8(entry.group);
+        out.append('\n');
+    }
+    appendUrl(out, entry.url);
+}
+
+PlaylistEntryViews PlaylistEntryViews::of(const Playlist &playlist)
+{
+    return {playlist.entries.size(), [&playlist](qsizetype i) { return playlist.entries.at(i).view(); },
+            playlist.guideUrl};
+}
+
+void appendM3u8Header(ByteOutput &out, QStringView guideUrl)
+{
+    out.append(QLatin1String("#EXTM3U"));
+    if (!guideUrl.isEmpty())
+        appendAttribute(out, QLatin1String("url-tvg"), guideUrl);
+    out.append('\n');
+}
+
+QByteArray exportM3u8(const PlaylistEntryViews &entries)
+{
+    // Most texts are ASCII: a guess of their size plus the tags is usually
+    // enough room.
+    ByteOutput out(entries.count * 160 + 64);
+    appendM3u8Header(out, entries.guideUrl);
+    for (qsizetype i = 0; i < entries.count; ++i)
+        appendM3u8Entry(out, entries.at(i));
+    return out.take();
+}
+
 QByteArray exportM3u8(const Playlist &playlist)
 {
-    QString text = QStringLiteral("#EXTM3U");
-    if (!playlist.guideUrl.isEmpty())
-        appendAttribute(text, QLatin1String("url-tvg"), playlist.guideUrl);
-    text += u'\n';
-    qsizetype size = text.size();
-    for (const PlaylistEntry &e : playlist.entries)
-        size += 80 + e.name.size() + e.url.size() + e.group.size() + e.logo.size() + e.tvgId.size() + e.tvgName.size();
-    text.reserve(size);
-
-    for (const PlaylistEntry &entry : playlist.entries) {
-        const bool groupAsTag = hasBothQuotes(entry.group);
-        text += QLatin1String("#EXTINF:-1");
-        const std::pair<QLatin1String, const QString *> attributes[] = {
-            {QLatin1String("tvg-id"), &entry.tvgId},
-            {QLatin1String("tvg-name"), &entry.tvgName},
-            {QLatin1String("tvg-logo"), &entry.logo},
-            {QLatin1String("group-title"), groupAsTag ? nullptr : &entry.group},
-            {QLatin1String("tvg-shift"), &entry.tvgShift},
-        };
-        for (const auto &[key, value] : attributes) {
-            if (value && !value->isEmpty())
-                appendAttribute(text, key, *value);
-        }
-        if (entry.radio)
-            text += QLatin1String(" radio=\"true\"");
-        text += u',';
-        appendOneLine(text, entry.name);
-        text += u'\n';
-        if (groupAsTag) {
-            text += QLatin1String("#EXTGRP:");
-            appendOneLine(text, entry.group);
-            text += u'\n';
-        }
-        appendUrl(text, entry.url);
-    }
-    return text.toUtf8();
+    return exportM3u8(PlaylistEntryViews::of(playlist));
 }

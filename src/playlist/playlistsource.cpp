@@ -13,23 +13,14 @@ namespace {
 
 using Failure = PlaylistSource::Failure;
 
-PlaylistSource parsed(const QByteArray &bytes, const QUrl &source)
+PlaylistBytes failed(Failure failure)
 {
-    PlaylistSource result;
-    result.playlist = parsePlaylist(bytes, source);
-    if (result.playlist.entries.isEmpty())
-        result.failure = Failure::NoEntries;
-    return result;
-}
-
-PlaylistSource failed(Failure failure)
-{
-    PlaylistSource result;
+    PlaylistBytes result;
     result.failure = failure;
     return result;
 }
 
-PlaylistSource loadFile(const QString &path)
+PlaylistBytes loadFile(const QString &path)
 {
     const QFileInfo info(path);
     // A pipe or a device could block or never end.
@@ -40,27 +31,27 @@ PlaylistSource loadFile(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return failed(Failure::Unreadable);
-    const QByteArray bytes = file.read(MaxPlaylistFileBytes + 1);
+    QByteArray bytes = file.read(MaxPlaylistFileBytes + 1);
     if (bytes.size() > MaxPlaylistFileBytes)
         return failed(Failure::TooLarge); // it grew while we looked
     if (file.error() != QFileDevice::NoError)
         return failed(Failure::Unreadable);
-    return parsed(bytes, QUrl::fromLocalFile(info.absoluteFilePath()));
+    return {std::move(bytes), QUrl::fromLocalFile(info.absoluteFilePath())};
 }
 
-PlaylistSource loadUrl(const QUrl &url)
+PlaylistBytes loadUrl(const QUrl &url)
 {
     FetchSettings settings = fetchSettings();
     settings.userAgent = PlaylistUserAgent;
-    const std::optional<QByteArray> body = FetchUrlBytes(url.toString(), settings);
+    std::optional<QByteArray> body = FetchUrlBytes(url.toString(), settings);
     if (!body || body->isEmpty())
         return failed(Failure::FetchFailed);
-    return parsed(*body, url);
+    return {std::move(*body), url};
 }
 
 } // namespace
 
-PlaylistSource loadPlaylist(const QString &fileOrUrl)
+PlaylistBytes loadPlaylistBytes(const QString &fileOrUrl)
 {
     const QString text = fileOrUrl.trimmed();
     const QUrl url(text);
@@ -70,4 +61,17 @@ PlaylistSource loadPlaylist(const QString &fileOrUrl)
     if (scheme == u"file")
         return loadFile(url.toLocalFile());
     return loadFile(text);
+}
+
+PlaylistSource loadPlaylist(const QString &fileOrUrl)
+{
+    const PlaylistBytes loaded = loadPlaylistBytes(fileOrUrl);
+    PlaylistSource result;
+    result.failure = loaded.failure;
+    if (loaded.failure != Failure::None)
+        return result;
+    result.playlist = parsePlaylist(loaded.bytes, loaded.source);
+    if (result.playlist.entries.isEmpty())
+        result.failure = Failure::NoEntries;
+    return result;
 }

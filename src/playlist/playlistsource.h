@@ -2,7 +2,9 @@
 
 #include "playlist.h"
 
+#include <QByteArray>
 #include <QString>
+#include <QUrl>
 
 // A playlist read from where the user points: a file, a file: URL or an
 // http(s) URL.
@@ -21,6 +23,15 @@ struct PlaylistSource
     Failure failure = Failure::None;
 };
 
+// The bytes of a playlist before they are read, and its own address, which
+// relative URLs in it resolve against.
+struct PlaylistBytes
+{
+    QByteArray bytes;
+    QUrl source;
+    PlaylistSource::Failure failure = PlaylistSource::Failure::None; // never NoEntries
+};
+
 // Files larger than this are refused whole; a URL import is capped by the
 // service fetch's own limit.
 inline constexpr qint64 MaxPlaylistFileBytes = 64 * 1024 * 1024;
@@ -34,3 +45,5 @@ extern const char *const PlaylistUserAgent;
 // in it resolve against the address asked for. Waits like any fetch: the
 // event loop runs meanwhile.
 PlaylistSource loadPlaylist(const QString &fileOrUrl);
+// The same up to the reading: the bytes as they came.
+PlaylistBytes loadPlaylistBytes(const QString &fileOrUrl);

@@ -70,17 +70,15 @@ QString decoded(QStringView text)
     return fromUtf8KeepingBom(bytes);
 }
 
-QString encodedValue(const QString &value)
+// Appends the value with "%", "&" and "|" percent-encoded.
+void appendEncoded(QString &out, const QString &value)
 {
-    QString out;
-    out.reserve(value.size());
-    for (QChar ch : value) {
+    for (const QChar ch : value) {
         if (ch == u'%' || ch == u'&' || ch == u'|')
             out += QStringLiteral("%%1").arg(int(ch.unicode()), 2, 16, QLatin1Char('0')).toUpper();
         else
             out += ch;
     }
-    return out;
 }
 
 bool contains(const HttpHeaders &headers, const QString &name)
@@ -127,25 +125,29 @@ UrlWithHeaders splitUrlHeaders(const QString &address)
 
 QString joinUrlHeaders(const QString &url, const HttpHeaders &headers)
 {
-    HttpHeaders valid;
+    HttpHeaders valid; // names canonical from here on
     for (const auto &header : headers)
         addHeader(valid, header.first, header.second);
-    HttpHeaders ordered;
+    if (valid.isEmpty())
+        return url;
+    QString address = url;
+    QChar separator = u'|';
+    const auto append = [&address, &separator](const QPair<QString, QString> &header) {
+        address += separator;
+        address += header.first;
+        address += u'=';
+        appendEncoded(address, header.second);
+        separator = u'&';
+    };
     for (const QString &first : {kUserAgent, kReferer}) {
-        if (const QString value = headerValue(valid, first); !value.isEmpty())
-            ordered.append({first, value});
+        for (const auto &header : valid) {
+            if (header.first == first)
+                append(header);
+        }
     }
     for (const auto &header : valid) {
         if (header.first != kUserAgent && header.first != kReferer)
-            ordered.append(header);
-    }
-    if (ordered.isEmpty())
-        return url;
-    QString address = url + u'|';
-    for (qsizetype i = 0; i < ordered.size(); ++i) {
-        if (i > 0)
-            address += u'&';
-        address += ordered.at(i).first + u'=' + encodedValue(ordered.at(i).second);
+            append(header);
     }
     return address;
 }

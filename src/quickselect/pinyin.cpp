@@ -3,6 +3,7 @@
 #include "platform/codepage936.h"
 
 #include <array>
+#include <atomic>
 
 namespace {
 
@@ -56,19 +57,21 @@ QChar computeInitial(QChar ch)
 }
 
 // Worked out once per character and kept, so that the initials of hundreds
-// of thousands of names cost a table look-up per character.
+// of thousands of names cost a table look-up per character. The table may be
+// filled from two threads at once (an import reads a playlist in parts).
 QChar initialOf(QChar ch)
 {
-    static constexpr char16_t kUnknown = 0xFFFF; // never an initial
-    static std::array<char16_t, 0x10000> table = [] {
-        std::array<char16_t, 0x10000> unknown;
-        unknown.fill(kUnknown);
-        return unknown;
-    }();
-    char16_t &entry = table[ch.unicode()];
-    if (entry == kUnknown)
-        entry = computeInitial(ch).unicode();
-    return QChar(entry);
+    static constexpr char16_t kUnknown = 0;   // not worked out yet
+    static constexpr char16_t kNone = 0xFFFF; // worked out: no initial
+    static std::array<std::atomic<char16_t>, 0x10000> table{}; // all kUnknown
+    std::atomic<char16_t> &entry = table[ch.unicode()];
+    char16_t initial = entry.load(std::memory_order_relaxed);
+    if (initial == kUnknown) {
+        const QChar computed = computeInitial(ch);
+        initial = computed.isNull() ? kNone : computed.unicode();
+        entry.store(initial, std::memory_order_relaxed);
+    }
+    return initial == kNone ? QChar() : QChar(initial);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "account/credentialsdialog.h"
 #include "directory/channeldownload.h"
 #include "directory/channellist.h"
+#include "directory/directoryimport.h"
 #include "directory/listmenu.h"
 #include "directory/startupschedule.h"
 #include "favourites/favouritechannels.h"
@@ -134,6 +135,8 @@ void Form1::createSubsystems()
     m_listMenu->attach(*List1, *m_radio, ViewMode::Radio);
     m_channels = new FavouriteChannels(m_paths.dataDir, *m_listMenu, *WebBrowser1, this);
     m_channels->attach(*List2, *m_tv, *List1, *m_radio);
+    m_import = new DirectoryImport({*m_tv, *List2, tvFile}, {*m_radio, *List1, radioFile}, *this, this);
+    m_listMenu->addProvider(m_import->menuItems());
     m_login = new Login(this, m_saved, endpoints, m_paths.dataDir, this);
     using Kind = ChannelDownload::Kind;
     m_tvDownload = new ChannelDownload(Kind::Tv, *m_tv, tvFile, endpoints, m_saved, this);
@@ -213,6 +216,11 @@ void Form1::Form_Load()
     WebBrowser2->setSilent(true);
     WebBrowser1->Navigate(kBlank);
     WebBrowser2->Navigate(kBlank);
+}
+
+void Form1::importPlaylist(const QString &fileOrUrl)
+{
+    m_import->importAtStart(fileOrUrl);
 }
 
 void Form1::Form_Resize()

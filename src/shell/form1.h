@@ -19,6 +19,7 @@
 
 class ChannelDownload;
 class FavouriteChannels;
+class DirectoryImport;
 class ImageBox;
 class ListBox;
 class ListMenu;
@@ -74,6 +75,8 @@ public:
 
     // The automatic login from the saved account.
     void MailDenglu() { m_login->MailDenglu(); }
+    // The playlist given on the command line, a file or an address.
+    void importPlaylist(const QString &fileOrUrl);
     // Lays the window out for its size, view mode and title.
     void Form_Resize();
 
@@ -112,6 +115,7 @@ private:
     ChannelDirectory *m_tv = nullptr, *m_radio = nullptr;
     ListMenu *m_listMenu = nullptr;
     FavouriteChannels *m_channels = nullptr;
+    DirectoryImport *m_import = nullptr;
     std::unique_ptr<SkinLibrary> m_skin;
     QuickSelect *m_quickSelect = nullptr;
     Login *m_login = nullptr;

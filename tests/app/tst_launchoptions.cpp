@@ -1,5 +1,6 @@
 #include "app/launchoptions.h"
 
+#include <QDir>
 #include <QTest>
 
 namespace {
@@ -28,35 +29,42 @@ private Q_SLOTS:
         QTest::addColumn<QString>("host2");
         QTest::addColumn<bool>("dataDirGiven");
         QTest::addColumn<QString>("dataDir");
+        QTest::addColumn<QString>("playlist");
 
         const QString h1 = kBuiltIn.host1;
         const QString h2 = kBuiltIn.host2;
-        QTest::newRow("nothing given") << QStringList{} << QStringList{} << h1 << h2 << false << QString();
+        QTest::newRow("nothing given") << QStringList{} << QStringList{} << h1 << h2 << false << QString() << QString();
         QTest::newRow("both hosts") << QStringList{"--service-host1", "http://a:1", "--service-host2", "https://b"}
-                                    << QStringList{} << "http://a:1" << "https://b" << false << QString();
+                                    << QStringList{} << "http://a:1" << "https://b" << false << QString() << QString();
         QTest::newRow("value after =") << QStringList{"--service-host2=http://b:2/"} << QStringList{} << h1
-                                       << "http://b:2" << false << QString();
+                                       << "http://b:2" << false << QString() << QString();
         QTest::newRow("path kept, slashes dropped")
             << QStringList{"--service-host1", "https://tv.example/api//"} << QStringList{}
-            << "https://tv.example/api" << h2 << false << QString();
+            << "https://tv.example/api" << h2 << false << QString() << QString();
         QTest::newRow("chinese host name") << QStringList{"--service-host1", "http://电视.中国:8080"} << QStringList{}
-                                           << "http://电视.中国:8080" << h2 << false << QString();
+                                           << "http://电视.中国:8080" << h2 << false << QString() << QString();
         QTest::newRow("environment")
             << QStringList{} << QStringList{"CHENGYU_SERVICE_HOST1=http://e1", "CHENGYU_SERVICE_HOST2=http://e2"}
-            << "http://e1" << "http://e2" << false << QString();
+            << "http://e1" << "http://e2" << false << QString() << QString();
         QTest::newRow("command line wins") << QStringList{"--service-host1", "http://c1"}
                                            << QStringList{"CHENGYU_SERVICE_HOST1=http://e1",
                                                           "CHENGYU_SERVICE_HOST2=http://e2"}
-                                           << "http://c1" << "http://e2" << false << QString();
+                                           << "http://c1" << "http://e2" << false << QString() << QString();
         QTest::newRow("empty variable is unset") << QStringList{} << QStringList{"CHENGYU_SERVICE_HOST2="} << h1 << h2
-                                                 << false << QString();
+                                                 << false << QString() << QString();
         QTest::newRow("data folder") << QStringList{"--data-dir", "/srv/tv"} << QStringList{} << h1 << h2 << true
-                                     << "/srv/tv";
+                                     << "/srv/tv" << QString();
         // Not refused here: the folder choice keeps nothing for it.
         QTest::newRow("empty data folder") << QStringList{"--data-dir="} << QStringList{} << h1 << h2 << true
-                                           << QString();
+                                           << QString() << QString();
         QTest::newRow("Qt's own options") << QStringList{"-platform", "offscreen", "-style=fusion", "-reverse"}
-                                          << QStringList{} << h1 << h2 << false << QString();
+                                          << QStringList{} << h1 << h2 << false << QString() << QString();
+        QTest::newRow("a playlist file, found from the working folder")
+            << QStringList{"--data-dir", "/srv/tv", "lists/tv.m3u8"} << QStringList{} << h1 << h2 << true << "/srv/tv"
+            << QDir::current().absoluteFilePath(QStringLiteral("lists/tv.m3u8"));
+        QTest::newRow("a playlist address, as given")
+            << QStringList{"https://lists.example/tv.m3u8?a=1"} << QStringList{} << h1 << h2 << false << QString()
+            << "https://lists.example/tv.m3u8?a=1";
     }
     void validRuns()
     {
@@ -69,6 +77,7 @@ private Q_SLOTS:
         QTEST(request.options.hosts.host2, "host2");
         QTEST(request.options.dataDirGiven, "dataDirGiven");
         QTEST(request.options.dataDir, "dataDir");
+        QTEST(request.options.playlist, "playlist");
     }
 
     void helpAndVersion_data()
@@ -77,7 +86,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("action");
         QTest::addColumn<QStringList>("texts");
         const int help = int(LaunchRequest::Action::ShowHelp);
-        const QStringList helpTexts{"用法：chengyu-tv", "--service-host1 URL", "--service-host2 URL", "--data-dir DIR",
+        const QStringList helpTexts{"用法：chengyu-tv [选项] [播放列表]", "radio=\"true\"", "--service-host1 URL", "--service-host2 URL", "--data-dir DIR",
                                     "--version", "CHENGYU_SERVICE_HOST1", "http://127.0.0.1:8802"};
         QTest::newRow("--help") << QStringList{"--help"} << help << helpTexts;
         QTest::newRow("-h among others") << QStringList{"--data-dir", "/x", "-h"} << help << helpTexts;
@@ -125,7 +134,9 @@ private Q_SLOTS:
         QTest::newRow("missing value") << QStringList{"--data-dir"} << QStringList{} << "选项 --data-dir 缺少值";
         QTest::newRow("missing host") << QStringList{"--service-host2"} << QStringList{}
                                       << "选项 --service-host2 缺少值";
-        QTest::newRow("extra argument") << QStringList{"http://a"} << QStringList{} << "多余的参数 “http://a”";
+        QTest::newRow("a second playlist") << QStringList{"a.m3u", "http://a"} << QStringList{}
+                                           << "多余的参数 “http://a”";
+        QTest::newRow("an empty playlist") << QStringList{""} << QStringList{} << "播放列表的参数是空的";
     }
     void refused()
     {

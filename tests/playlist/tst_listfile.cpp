@@ -72,9 +72,6 @@ private Q_SLOTS:
     void roundTrip();
     void listFileContent_data();
     void listFileContent();
-    void companionExtras_data();
-    void companionExtras();
-    void importRestartGivesTheSameDirectory();
     void failedWritesKeepWhatWasThere();
 };
 
@@ -184,103 +181,38 @@ void TestListFile::listFileContent()
     QFETCH(QList<PlaylistEntry>, entries);
     QFETCH(QList<QStringList>, pairs);
 
-    const QByteArray bytes = ::listFileContent(entries);
+    const QByteArray bytes = ::listFileContent(PlaylistEntryViews::of(Playlist{entries, {}}));
     QVERIFY(bytes.isEmpty() || bytes.endsWith("\r\n"));
     QCOMPARE(bytes.count("\r\n"), entries.size() * 2);
     QCOMPARE(listPairs(bytes), pairs);
 }
 
-void TestListFile::companionExtras_data()
-{
-    QTest::addColumn<QStringList>("listUrls");
-    QTest::addColumn<QStringList>("companionUrls");
-    QTest::addColumn<bool>("matches");
-
-    const QStringList urls = {"http://a/1", "http://a/2|User-Agent=x", "http://a/3"};
-    QTest::newRow("the same URLs in the same order") << urls << urls << true;
-    QTest::newRow("both empty") << QStringList{} << QStringList{} << true;
-    QTest::newRow("another order") << urls << QStringList{urls[1], urls[0], urls[2]} << false;
-    QTest::newRow("the list file has one more") << urls + QStringList{"http://a/4"} << urls << false;
-    QTest::newRow("the list file has one less") << urls.mid(0, 2) << urls << false;
-    QTest::newRow("one URL differs") << QStringList{urls[0], "http://a/2", urls[2]} << urls << false;
-    QTest::newRow("no companion entries for a list") << urls << QStringList{} << false;
-}
-
-void TestListFile::companionExtras()
-{
-    QFETCH(QStringList, listUrls);
-    QFETCH(QStringList, companionUrls);
-    QFETCH(bool, matches);
-
-    QList<PlaylistEntry> companion;
-    for (const QString &url : companionUrls)
-        companion.append(entry(QStringLiteral("n"), url, QStringLiteral("group of ") + url));
-    const auto extras = ::companionExtras(listUrls, companion);
-    QCOMPARE(extras.has_value(), matches);
-    if (matches)
-        QCOMPARE(*extras, companion);
-}
-
-void TestListFile::importRestartGivesTheSameDirectory()
-{
-    QTemporaryDir dir;
-    const QString listPath = dir.filePath(QStringLiteral("dianshibiao.ini"));
-    const Playlist imported = parseM3u(QStringLiteral(
-        "#EXTM3U\n"
-        "#EXTINF:-1 tvg-id=\"hn\" tvg-name=\"湖南\" tvg-logo=\"http://l/hn.png\" group-title=\"卫视\" tvg-shift=\"8\",湖南卫视\n"
-        "#EXTVLCOPT:http-user-agent=UA\nhttp://a/1\n"
-        "#EXTINF:-1 group-title=\"测试\",A1\nhttp://a/2\n"
-        "#EXTINF:-1 radio=\"true\",㑳 📻\nhttp://a/3\n"));
-    QCOMPARE(imported.entries.size(), 3);
-
-    QVERIFY(writeImportedDirectory(listPath, imported)); // the program's own atomic writer
-    QCOMPARE(companionFilePath(listPath), dir.filePath(QStringLiteral("dianshibiao.m3u8")));
-
-    // At the next start: the list file, then the extras that belong to it.
-    const QList<QStringList> pairs = listPairs(readFile(listPath));
-    QStringList names;
-    QStringList urls;
-    for (const QStringList &pair : pairs) {
-        QVERIFY(pair[0].size() >= 3 && pair[1].size() >= 3);
-        names << pair[0].trimmed();
-        urls << pair[1];
-    }
-    QCOMPARE(names, (QStringList{"湖南卫视", "A1", "㑳 📻"}));
-    const auto extras = readCompanionExtras(companionFilePath(listPath), urls);
-    QVERIFY(extras.has_value());
-    QCOMPARE(*extras, imported.entries);
-
-    // A download replaces the list file: the companion is stale from then on.
-    QVERIFY(writeFile(listPath, codePage936(QStringLiteral("湖南卫视\r\nhttp://b/1\r\n"))));
-    QVERIFY(!readCompanionExtras(companionFilePath(listPath), {QStringLiteral("http://b/1")}).has_value());
-    QVERIFY(!readCompanionExtras(dir.filePath(QStringLiteral("missing.m3u8")), {}).has_value());
-}
-
 void TestListFile::failedWritesKeepWhatWasThere()
 {
     QTemporaryDir dir;
-    const QString listPath = dir.filePath(QStringLiteral("diantaibiao.ini"));
-    const QString companionPath = companionFilePath(listPath);
-    QVERIFY(writeFile(listPath, "old list\r\n"));
-    QVERIFY(writeFile(companionPath, "#EXTM3U\n"));
     Playlist playlist;
     playlist.entries = {entry(QStringLiteral("中国之声"), QStringLiteral("http://r/1"))};
+    const PlaylistEntryViews views = PlaylistEntryViews::of(playlist);
 
-    // The list file cannot be written: nothing changes.
-    const auto failList = [&](const QString &path, const QByteArray &content) {
-        return path != listPath && writeFile(path, content);
-    };
-    QVERIFY(!writeImportedDirectory(listPath, playlist, failList));
-    QCOMPARE(readFile(listPath), QByteArray("old list\r\n"));
-    QCOMPARE(readFile(companionPath), QByteArray("#EXTM3U\n"));
+    // The list file cannot be written (a folder stands in its place): nothing changes.
+    const QString blockedList = dir.filePath(QStringLiteral("dianshibiao.ini"));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("dianshibiao.ini")));
+    QVERIFY(writeFile(companionFilePath(blockedList), "#EXTM3U\n"));
+    QVERIFY(!writeImportedDirectory(blockedList, views));
+    QCOMPARE(readFile(companionFilePath(blockedList)), QByteArray("#EXTM3U\n"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"dianshibiao.m3u8"});
 
-    // Only the companion cannot: the list is stored, the old companion goes.
-    const auto failCompanion = [&](const QString &path, const QByteArray &content) {
-        return path != companionPath && writeFile(path, content);
-    };
-    QVERIFY(writeImportedDirectory(listPath, playlist, failCompanion));
+    // Only the companion cannot: the list is stored all the same.
+    const QString listPath = dir.filePath(QStringLiteral("diantaibiao.ini"));
+    QVERIFY(writeFile(listPath, "old list\r\n"));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("diantaibiao.m3u8")));
+    QVERIFY(writeImportedDirectory(listPath, views));
     QCOMPARE(listPairs(readFile(listPath)), (QList<QStringList>{{"中国之声", "http://r/1"}}));
-    QVERIFY(!QFile::exists(companionPath));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{"dianshibiao.m3u8", "diantaibiao.ini"}));
+
+    // Nowhere to write.
+    QVERIFY(!writeImportedDirectory(QString(), views));
+    QVERIFY(!writeImportedDirectory(dir.filePath(QStringLiteral("gone/diantaibiao.ini")), views));
 }
 
 QTEST_GUILESS_MAIN(TestListFile)

@@ -66,6 +66,8 @@ private Q_SLOTS:
     void importOfAnExportGivesTheSameEntries();
     void exportForm();
     void limitsOfHostileInput();
+    void readingInParts_data();
+    void readingInParts();
 };
 
 void TestPlaylist::parse_data()
@@ -78,6 +80,11 @@ void TestPlaylist::parse_data()
     QTest::newRow("header with BOM, CR LF")
         << QByteArray("\xEF\xBB\xBF#EXTM3U\r\n#EXTINF:-1,湖南卫视\r\nhttp://a/1\r\n") << QUrl()
         << QStringList{"湖南卫视 -> http://a/1"};
+    QTest::newRow("a mark written twice before a URL line")
+        << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFhttp://a/1") << QUrl() << QStringList{"http://a/1 -> http://a/1"};
+    QTest::newRow("a mark written twice before [playlist]")
+        << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF[playlist]\nFile1=http://a/1\nTitle1=A") << QUrl()
+        << QStringList{"A -> http://a/1"};
     QTest::newRow("no header, LF, blank lines and blanks around lines")
         << QByteArray("\n\n  #EXTINF:-1,A  \n\n   http://a/1   \n\n#EXTINF:0,B\nhttp://a/2") << QUrl()
         << QStringList{"A -> http://a/1", "B -> http://a/2"};
@@ -379,6 +386,46 @@ void TestPlaylist::limitsOfHostileInput()
 
     const QByteArray unterminated = "#EXTINF:-1 tvg-name=\"" + QByteArray(1024 * 1024, ',') + "\nhttp://a/1";
     QCOMPARE(describe(parsePlaylist(unterminated)), QStringList{"http://a/1 -> http://a/1"});
+}
+
+void TestPlaylist::readingInParts_data()
+{
+    QTest::addColumn<int>("parts");
+    QTest::newRow("two") << 2;
+    QTest::newRow("seven") << 7;
+    QTest::newRow("thirty") << 30;
+}
+
+// Read one after the other, the parts give what the whole gives, wherever
+// the cuts fall among tags that belong to the entry after them.
+void TestPlaylist::readingInParts()
+{
+    QFETCH(int, parts);
+    QByteArray text = "\xEF\xBB\xBF#EXTM3U url-tvg=\"http://g/e.xml\"\r\n";
+    for (int i = 0; text.size() < PlaylistReading::kMinimumPartBytes + 100000; ++i) {
+        const QByteArray k = QByteArray::number(i);
+        const QByteArray kinds[] = {
+            "#EXTVLCOPT:http-user-agent=UA" + k + "\n#EXTINF:-1 group-title=\"g\",A" + k + "\nhttp://a/" + k + "\n",
+            "#EXTGRP:体育\r\n#EXTINF:-1,B" + k + "\r\n\r\nlive/" + k + ".ts\r\n",
+            "  http://c/" + k + "|Referer=http://r/\n",
+            "#EXTINF:-1 tvg-logo=\"l/" + k + ".png\",㑳" + k + "\nnot a url\n#EXTINF:-1,D" + k + "\rhttp://d/" + k + "\n",
+        };
+        text += kinds[i % 4];
+    }
+    const Playlist whole = parsePlaylist(text, kBase);
+    const PlaylistReading reading(text, kBase, parts);
+    QCOMPARE(reading.parts(), parts);
+    Playlist joined;
+    for (int k = 0; k < parts; ++k) {
+        const QString guideUrl = reading.read(k, [&joined](const PlaylistEntryView &e) {
+            joined.entries.append({e.name.toString(), e.url.toString(), e.group.toString(), e.logo.toString(),
+                                   e.tvgId.toString(), e.tvgName.toString(), e.tvgShift.toString(), e.radio});
+            return true;
+        });
+        QCOMPARE(guideUrl, k == 0 ? whole.guideUrl : QString());
+    }
+    QCOMPARE(joined.entries.size(), whole.entries.size());
+    QCOMPARE(describe(joined), describe(whole));
 }
 
 QTEST_GUILESS_MAIN(TestPlaylist)

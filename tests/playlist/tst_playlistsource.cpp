@@ -4,6 +4,7 @@
 #include "playlistpages.h"
 #include "servicedata.h"
 #include "servicehost.h"
+#include "streamchannels.h"
 #include "servicerouter.h"
 #include "support/testhttpserver.h"
 
@@ -170,9 +171,8 @@ void TestPlaylistSource::referenceServicePlaylists()
         }
     }
     QCOMPARE(shifted, 1);
-    QCOMPARE(tv.playlist.entries.last().url,
-             data.servedUrl(data.tv().first().url) + QStringLiteral("|User-Agent=%1&Referer=%2/")
-                                                         .arg(QLatin1String(playlistpages::kDemoUserAgent), host.baseUrl()));
+    QCOMPARE(tv.playlist.entries.last().url, host.baseUrl() + QStringLiteral("/live/member.m3u8|User-Agent=%1&Referer=%2/")
+                                                  .arg(QLatin1String(StreamChannels::MemberAgent), host.baseUrl()));
 
     const PlaylistSource radio = loadPlaylist(host.baseUrl() + QStringLiteral("/playlist/radio.pls"));
     QCOMPARE(radio.failure, Failure::None);
