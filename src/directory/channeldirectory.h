@@ -51,6 +51,11 @@ public:
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
+Q_SIGNALS:
+    // setEntries() replaced the entries (a load, a download, an import);
+    // a change of the rows alone does not count.
+    void entriesReplaced();
+
 private:
     static QVariant toolTip(const EntryExtras &extras);
 

@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include <climits>
+#include <utility>
 
 namespace {
 
@@ -77,8 +78,11 @@ void StartupSchedule::Timer1_Timer()
         Q_EMIT radioDownloadDue();
     if (!self)
         return;
-    if (readTicks() >= kLastTick)
-        m_timer1->stop();
+    if (readTicks() < kLastTick)
+        return;
+    m_timer1->stop();
+    if (!std::exchange(m_finished, true))
+        Q_EMIT finished();
 }
 
 void StartupSchedule::firstTick()

@@ -37,6 +37,8 @@ Q_SIGNALS:
     void radioDownloadDue();
     void openInPlayer(const QString &url);
     void openInNotice(const QString &url);
+    // The last tick has passed: what waits for the start-up may begin.
+    void finished();
 
 private:
     int readTicks() const;
@@ -49,4 +51,5 @@ private:
     QString m_radioListFile;
     const SavedCredentials &m_saved;
     Endpoints m_endpoints;
+    bool m_finished = false;
 };

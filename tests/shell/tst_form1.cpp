@@ -412,8 +412,9 @@ private Q_SLOTS:
         QStringList texts;
         for (const QAction *action : menu->actions())
             texts << (action->isSeparator() ? QStringLiteral("|") : action->text());
-        // The playlist commands come first: they were added when the window was made.
-        const QStringList playlistItems{"导入播放列表…", "从网址导入播放列表…", "导出播放列表…", "|"};
+        // The playlist and guide commands come first: they were added when the window was made.
+        const QStringList playlistItems{"导入播放列表…", "从网址导入播放列表…", "导出播放列表…", "|",
+                                        "节目指南来源…", "更新节目指南", "|"};
         QCOMPARE(texts, playlistItems + (row >= 0 ? QStringList({"甲", "|", "乙"}) : QStringList{"甲"}));
         QCOMPARE(seen.list, radio ? ViewMode::Radio : ViewMode::Tv);
         QCOMPARE(seen.directory->rowCount(), list->model()->rowCount());
