@@ -41,7 +41,6 @@ GuideLine::GuideLine(QWidget *player)
 {
     setObjectName(QStringLiteral("guideLine"));
     setAccessibleDescription(QStringLiteral("节目指南"));
-    setWordWrap(true);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setStyleSheet(QStringLiteral(
         "QLabel { background-color: rgba(0, 0, 0, 180); color: white; padding: 6px 12px; border-radius: 6px; }"));
@@ -75,11 +74,15 @@ bool GuideLine::eventFilter(QObject *watched, QEvent *event)
     return QLabel::eventFilter(watched, event);
 }
 
+// One line when it fits the player, else wrapped to the player's width.
 void GuideLine::place()
 {
     const int room = qMax(1, parentWidget()->width() - 2 * kMargin);
-    const int width = qMin(sizeHint().width(), room);
-    setGeometry(kMargin, kMargin, width, heightForWidth(width) > 0 ? heightForWidth(width) : sizeHint().height());
+    setWordWrap(false);
+    const QSize oneLine = sizeHint();
+    setWordWrap(oneLine.width() > room);
+    const int width = qMin(oneLine.width(), room);
+    setGeometry(kMargin, kMargin, width, wordWrap() ? heightForWidth(width) : oneLine.height());
 }
 
 GuideScheduleDialog::GuideScheduleDialog(const QString &entryName, const GuideSchedule &schedule, QDate today,
@@ -124,6 +127,12 @@ GuideScheduleDialog::GuideScheduleDialog(const QString &entryName, const GuideSc
     layout->addWidget(m_list);
     layout->addWidget(buttons);
     resize(420, 520);
+}
+
+// Only a list laid out at its size can bring the running programme to its middle.
+void GuideScheduleDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
     if (m_list->currentItem())
         m_list->scrollToItem(m_list->currentItem(), QAbstractItemView::PositionAtCenter);
 }

@@ -50,6 +50,9 @@ public:
 
     QListWidget *list() const { return m_list; }
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     QListWidget *m_list;
 };
