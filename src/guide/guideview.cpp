@@ -72,6 +72,7 @@ GuideView::GuideView(const List &tv, const List &radio, WebView &player, ListMen
     player.installEventFilter(this);
     connect(&schedule, &StartupSchedule::finished, this, &GuideView::startupFinished);
     connect(m_guide, &ProgramGuide::updateFailed, this, &GuideView::updateFailed);
+    connect(m_guide, &ProgramGuide::updatingChanged, this, [this](bool updating) { m_told = m_told && updating; });
     entriesReplaced();
     // The cache only: without a source yet, nothing is fetched.
     m_guide->start();
@@ -127,7 +128,7 @@ void GuideView::startupFinished()
 // import fails quietly and keeps the guide there was.
 void GuideView::updateFailed(const QString &reason)
 {
-    if (!std::exchange(m_told, false))
+    if (!m_told)
         return;
     auto *box = new QMessageBox(QMessageBox::Information, QStringLiteral("节目指南"),
                                 QStringLiteral("节目指南未能更新：") + reason, QMessageBox::Ok, m_player.window());

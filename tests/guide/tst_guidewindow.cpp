@@ -15,6 +15,7 @@
 #include <QHelpEvent>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -315,6 +316,14 @@ private Q_SLOTS:
         dialog->accept();
         QVERIFY(changed.wait(20000));
         QVERIFY2(rig.tip(0).contains(QStringLiteral("正在播出 19:00–19:30 本地新闻")), qPrintable(rig.tip(0)));
+        // 更新节目指南 without the file: told, and the last good guide stays.
+        QVERIFY(QFile::remove(file));
+        rig.choose(0, "guideUpdateItem");
+        QMessageBox *message = nullptr;
+        QTRY_VERIFY((message = rig.form->findChild<QMessageBox *>(QStringLiteral("guideMessage"))));
+        QVERIFY2(message->text().startsWith(QStringLiteral("节目指南未能更新：")), qPrintable(message->text()));
+        message->close();
+        QVERIFY(rig.tip(0).contains(QStringLiteral("正在播出 19:00–19:30 本地新闻")));
 
         rig.open(Entries::ListFile, at(0, 19, 10));
         QCOMPARE(rig.guide->chosenSource(), file);
