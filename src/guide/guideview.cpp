@@ -73,7 +73,8 @@ GuideView::GuideView(const List &tv, const List &radio, WebView &player, ListMen
     connect(&schedule, &StartupSchedule::finished, this, &GuideView::startupFinished);
     connect(m_guide, &ProgramGuide::updateFailed, this, &GuideView::updateFailed);
     connect(m_guide, &ProgramGuide::updatingChanged, this, [this](bool updating) { m_told = m_told && updating; });
-    entriesReplaced();
+    m_entriesDue.setSingleShot(true);
+    connect(&m_entriesDue, &QTimer::timeout, this, &GuideView::takeEntries);
     // The cache only: without a source yet, nothing is fetched.
     m_guide->start();
 }
@@ -104,7 +105,10 @@ QString GuideView::currentSource() const
                              m_serviceHost);
 }
 
-void GuideView::entriesReplaced()
+// Both lists load one after the other at start: their keys are taken once.
+void GuideView::entriesReplaced() { m_entriesDue.start(0); }
+
+void GuideView::takeEntries()
 {
     QList<GuideEntryKey> keys;
     keys.reserve(m_tv.directory.entries().count() + m_radio.directory.entries().count());
@@ -120,8 +124,8 @@ void GuideView::entriesReplaced()
 void GuideView::startupFinished()
 {
     m_startupOver = true;
-    m_guide->setSource(currentSource());
-    m_guide->refresh();
+    m_entriesDue.stop();
+    takeEntries();
 }
 
 // Only an update the user asked for is told; one at start or after an

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 
@@ -76,6 +77,7 @@ private:
 
     void addMenuItems(QMenu &menu, const ListMenuTarget &target);
     void entriesReplaced();
+    void takeEntries();
     void startupFinished();
     // Reads the guide again now, from the source of the moment.
     void updateNow();
@@ -100,6 +102,7 @@ private:
     QPointer<GuideScheduleDialog> m_scheduleDialog;
     std::function<QDateTime()> m_clock;
     Playing m_playing;
+    QTimer m_entriesDue; // the entries changed; their keys are yet to be taken
     bool m_startupOver = false;
     bool m_told = false; // the update running was asked for by the user
 };
