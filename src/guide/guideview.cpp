@@ -143,6 +143,8 @@ void GuideView::updateFailed(const QString &reason)
 
 void GuideView::channelStarted(const QString &url)
 {
+    if (url.isEmpty())
+        return; // nothing was started
     for (const List *list : {&m_tv, &m_radio}) {
         const int entry = entryPlaying(*list, url);
         if (entry >= 0) {

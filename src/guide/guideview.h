@@ -51,7 +51,8 @@ public:
               const QString &dataFolder, const QString &serviceHost, QObject *parent = nullptr);
     ~GuideView() override;
 
-    // The player was told to play this address: shows the line of its entry.
+    // The player was told to play this address (empty: nothing): shows the
+    // line of its entry.
     void channelStarted(const QString &url);
 
     // The source read now, and the one chosen with 节目指南来源… (empty: none).

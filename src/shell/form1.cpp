@@ -258,9 +258,8 @@ void Form1::setListMode(ViewMode mode, bool layOut)
 // An empty URL (no row selected, or an entry without one) plays nothing.
 void Form1::play(const QString &url)
 {
-    if (url.isEmpty())
-        return;
-    WebBrowser1->Navigate(url);
+    if (!url.isEmpty())
+        WebBrowser1->Navigate(url);
     m_guide->channelStarted(url);
 }
 
