@@ -5,7 +5,6 @@
 #include <QTimer>
 
 #include <climits>
-#include <utility>
 
 namespace {
 
@@ -78,11 +77,13 @@ void StartupSchedule::Timer1_Timer()
         Q_EMIT radioDownloadDue();
     if (!self)
         return;
-    if (readTicks() < kLastTick)
-        return;
-    m_timer1->stop();
-    if (!std::exchange(m_finished, true))
-        Q_EMIT finished();
+    if (readTicks() >= kLastTick) {
+        m_timer1->stop();
+        if (!m_finished) {
+            m_finished = true;
+            Q_EMIT finished();
+        }
+    }
 }
 
 void StartupSchedule::firstTick()

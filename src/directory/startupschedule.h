@@ -37,7 +37,7 @@ Q_SIGNALS:
     void radioDownloadDue();
     void openInPlayer(const QString &url);
     void openInNotice(const QString &url);
-    // The last tick has passed: what waits for the start-up may begin.
+    // Timer1 has been switched off for good.
     void finished();
 
 private:
