@@ -36,6 +36,7 @@ void ChannelDirectory::setEntries(ChannelEntries entries)
     // The search text is ready; the character counts are taken now, so that
     // the first key after a new directory finds everything prepared.
     m_filter.prepare(m_entries.lines());
+    Q_EMIT entriesReplaced();
 }
 
 void ChannelDirectory::setRows(QList<int> rows, RowText shown)

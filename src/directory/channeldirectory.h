@@ -69,6 +69,11 @@ public:
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
+Q_SIGNALS:
+    // setEntries() replaced the entries (a load, a download, an import);
+    // a change of the rows alone does not count.
+    void entriesReplaced();
+
 private:
     QList<int> narrowed(const QList<int> &rows) const { return m_narrowing ? m_narrowing(rows) : rows; }
     static QVariant toolTip(const EntryExtras &extras);

@@ -82,6 +82,9 @@ void ProgramGuide::cacheLoaded(const GuidePointer &guide)
 
 void ProgramGuide::updateIfDue(bool requested)
 {
+    // Never without a source; the digest of many entries is not free.
+    if (m_source.isEmpty())
+        return;
     qint64 modified = 0;
     if (!isRemoteGuideSource(m_source)) {
         const QFileInfo file(localGuidePath(m_source));

@@ -42,6 +42,9 @@ public:
     void start();
     // On demand: reads the source again now.
     void update();
+    // Reads the source again when it is due (after a change of the source or
+    // of the entries, or at the end of the start-up).
+    void refresh() { updateIfDue(false); }
     bool isUpdating() const { return m_updating; }
 
     GuidePointer guide() const { return m_guide; }

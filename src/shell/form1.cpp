@@ -7,6 +7,7 @@
 #include "directory/listmenu.h"
 #include "directory/startupschedule.h"
 #include "favourites/favouritechannels.h"
+#include "guide/guideview.h"
 #include "platform/artwork.h"
 #include "platform/imagebox.h"
 #include "platform/listbox.h"
@@ -142,6 +143,8 @@ void Form1::createSubsystems()
     m_tvDownload = new ChannelDownload(Kind::Tv, *m_tv, tvFile, endpoints, m_saved, this);
     m_radioDownload = new ChannelDownload(Kind::Radio, *m_radio, radioFile, endpoints, m_saved, this);
     m_schedule = new StartupSchedule(Text3, tvFile, radioFile, m_saved, endpoints, this);
+    m_guide = new GuideView({*m_tv, *List2}, {*m_radio, *List1}, *WebBrowser1, *m_listMenu, *m_schedule,
+                            m_paths.dataDir, m_hosts.host1, this);
     m_tray = new WindowTray(*this, *WebBrowser1, this);
     m_onTop = new AlwaysOnTop(*this, this);
     m_catcher = new PopupCatcher(*WebBrowser3, this);
@@ -261,6 +264,7 @@ void Form1::play(const QString &url)
 {
     if (!url.isEmpty())
         WebBrowser1->Navigate(url);
+    m_guide->channelStarted(url);
 }
 
 bool Form1::event(QEvent *event)

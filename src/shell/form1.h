@@ -20,6 +20,7 @@
 class ChannelDownload;
 class FavouriteChannels;
 class DirectoryImport;
+class GuideView;
 class ImageBox;
 class ListBox;
 class ListMenu;
@@ -121,6 +122,7 @@ private:
     Login *m_login = nullptr;
     ChannelDownload *m_tvDownload = nullptr, *m_radioDownload = nullptr;
     StartupSchedule *m_schedule = nullptr;
+    GuideView *m_guide = nullptr;
     AnnouncementMenu *m_announcements = nullptr;
     WindowTray *m_tray = nullptr;
     AlwaysOnTop *m_onTop = nullptr;

@@ -1,6 +1,7 @@
 #include "guidefixtures.h"
 
 #include "guide/guidecache.h"
+#include "guide/guidesource.h"
 #include "guide/programguide.h"
 #include "support/testhttpserver.h"
 
@@ -63,6 +64,10 @@ private Q_SLOTS:
     void badUpdateKeepsTheLastGoodGuide();
     void startReadsTheCacheAndFetchesWhenStale();
     void withoutDataFolderNothingIsKept();
+    void sourceChoice_data();
+    void sourceChoice();
+    void keptSourceChoice_data();
+    void keptSourceChoice();
 };
 
 void TestProgramGuide::updateDue_data()
@@ -207,6 +212,68 @@ void TestProgramGuide::withoutDataFolderNothingIsKept()
     QTRY_VERIFY(!guide.isUpdating());
     // The download went to the temporary folder and is gone again.
     QCOMPARE(QDir::temp().entryList({QStringLiteral("jiemuzhinan-*")}), QStringList());
+}
+
+// The chosen source, else the first playlist guide, else the service's.
+void TestProgramGuide::sourceChoice_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QStringList>("playlists"); // url-tvg of the TV and of the radio playlist
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("source");
+    const QString host = QStringLiteral("http://h1:8801");
+    QTest::newRow("nothing but the service") << "" << QStringList{"", ""} << host << "http://h1:8801/guide.xml";
+    QTest::newRow("TV playlist") << "" << QStringList{"http://g/tv.xml", "http://g/r.xml"} << host << "http://g/tv.xml";
+    QTest::newRow("radio playlist") << "" << QStringList{"", "http://g/r.xml"} << host << "http://g/r.xml";
+    QTest::newRow("several, the first") << "" << QStringList{" http://g/a.xml.gz , http://g/b.xml", ""} << host
+                                        << "http://g/a.xml.gz";
+    QTest::newRow("empty first of several") << "" << QStringList{", http://g/b.xml", ""} << host << "http://g/b.xml";
+    QTest::newRow("only commas") << "" << QStringList{" , ", ""} << host << "http://h1:8801/guide.xml";
+    QTest::newRow("chosen first") << " /home/u/指南.xml " << QStringList{"http://g/tv.xml", ""} << host
+                                  << "/home/u/指南.xml";
+    QTest::newRow("no host") << "" << QStringList{"", ""} << "" << "";
+}
+
+void TestProgramGuide::sourceChoice()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QStringList, playlists);
+    QFETCH(QString, host);
+    QTEST(chooseGuideSource(chosen, playlists, host), "source");
+}
+
+// What 节目指南来源… keeps, and what a damaged file gives back.
+void TestProgramGuide::keptSourceChoice_data()
+{
+    QTest::addColumn<QByteArray>("file"); // written as the kept file; empty: saved through saveGuideSourceChoice
+    QTest::addColumn<QString>("saved");
+    QTest::addColumn<QString>("loaded");
+    QTest::newRow("address") << QByteArray() << "http://g/e.xml.gz" << "http://g/e.xml.gz";
+    QTest::newRow("Chinese path") << QByteArray() << " /媒体/节目指南.xml\n" << "/媒体/节目指南.xml";
+    QTest::newRow("two lines: the first") << QByteArray() << "http://a/1.xml\nhttp://b/2.xml" << "http://a/1.xml";
+    QTest::newRow("cleared") << QByteArray() << "" << "";
+    QTest::newRow("CR LF file") << QByteArray("http://g/e.xml\r\n") << "" << "http://g/e.xml";
+    QTest::newRow("not UTF-8") << QByteArray("http://g/\xff\xfe.xml\n") << "" << "";
+    QTest::newRow("too large") << QByteArray(9000, 'a') << "" << "";
+}
+
+void TestProgramGuide::keptSourceChoice()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, saved);
+    QTemporaryDir dir;
+    if (file.isEmpty()) {
+        QVERIFY(saveGuideSourceChoice(dir.path(), QStringLiteral("http://old/e.xml")));
+        QVERIFY(saveGuideSourceChoice(dir.path(), saved));
+    } else {
+        QFile out(dir.filePath(QLatin1String(GuideSourceFileName)));
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(file);
+    }
+    QTEST(loadGuideSourceChoice(dir.path()), "loaded");
+    // A run that keeps nothing neither reads nor writes.
+    QVERIFY(!saveGuideSourceChoice(QString(), saved));
+    QCOMPARE(loadGuideSourceChoice(QString()), QString());
 }
 
 QTEST_GUILESS_MAIN(TestProgramGuide)
