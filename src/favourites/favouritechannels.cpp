@@ -4,6 +4,8 @@
 #include "directory/listmenu.h"
 #include "platform/artwork.h"
 #include "platform/listbox.h"
+#include "player/playerview.h"
+#include "player/streamurl.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -178,7 +180,8 @@ void FavouriteChannels::selectPlaying(DirectoryKind kind)
         select(kind, row);
 }
 
-std::optional<DirectoryKind> FavouriteChannels::keysFor(QObject *receiver) const
+// pageKey: a key a page uses itself (the zapping keys without Ctrl).
+std::optional<DirectoryKind> FavouriteChannels::keysFor(QObject *receiver, bool pageKey) const
 {
     if (!receiver->isWidgetType())
         return std::nullopt;
@@ -190,9 +193,21 @@ std::optional<DirectoryKind> FavouriteChannels::keysFor(QObject *receiver) const
         if (m_sides[int(kind)].list && inside(widget, m_sides[int(kind)].list))
             return kind;
     }
-    if (m_player && inside(widget, m_player))
+    if (m_player && inside(widget, m_player) && !(showsPage() && pageKey))
         return currentKind();
     return std::nullopt;
+}
+
+// A page in the player scrolls with PageUp / PageDown and deletes with
+// Backspace in its text fields; a blank player or a stream has no use for
+// them. A view that is no player view is taken as playing.
+bool FavouriteChannels::showsPage() const
+{
+    const auto *view = qobject_cast<const PlayerView *>(m_player);
+    if (!view || view->isStreaming())
+        return false;
+    const QString url = view->LocationURL();
+    return !url.isEmpty() && !streamurl::isBlank(url);
 }
 
 bool FavouriteChannels::eventFilter(QObject *watched, QEvent *event)
@@ -203,7 +218,7 @@ bool FavouriteChannels::eventFilter(QObject *watched, QEvent *event)
     const RemoteKey what = remoteKey(key->key(), key->modifiers());
     if (what == RemoteKey::None)
         return false;
-    const std::optional<DirectoryKind> kind = keysFor(watched);
+    const std::optional<DirectoryKind> kind = keysFor(watched, !(key->modifiers() & Qt::ControlModifier));
     if (!kind)
         return false;
     press(what, *kind);

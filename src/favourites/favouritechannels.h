@@ -24,7 +24,8 @@ struct ListMenuTarget;
 //   PageUp / Ctrl+Up play the next or previous row of the current rows
 //   (wrapping round), Backspace the channel played before, Ctrl+D marks or
 //   unmarks the selected row; other keys, and these anywhere else (the
-//   quick-select box), keep their meaning;
+//   quick-select box), keep their meaning; while the player shows a page,
+//   PageDown, PageUp and Backspace are the page's (scrolling, editing);
 // - the last channel once the start-up schedule has finished, when chosen.
 // Every channel played from a list, quick select, the recents, the keys or
 // at start goes out through play(), the one way the window plays a channel,
@@ -71,7 +72,8 @@ private:
     void attach(ListBox &list, ChannelDirectory &directory, DirectoryKind kind);
     Side &side(DirectoryKind kind) { return m_sides[int(kind)]; }
     DirectoryKind currentKind() const;
-    std::optional<DirectoryKind> keysFor(QObject *receiver) const;
+    std::optional<DirectoryKind> keysFor(QObject *receiver, bool pageKey) const;
+    bool showsPage() const;
     void press(RemoteKey key, DirectoryKind kind);
     void zap(DirectoryKind kind, RemoteKey key);
     void playAt(DirectoryKind kind, int row);

@@ -5,10 +5,11 @@
 #include "platform/codepage936.h"
 #include "form1controls.h"
 #include "listrows.h"
-#include "recordingwebview.h"
+#include "recordingstreamside.h"
 #include "shell/form1.h"
 #include "testhttpserver.h"
 
+#include <QLineEdit>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
@@ -40,9 +41,11 @@ struct Window
     QTemporaryDir &dir;
     TestHttpServer host;
     std::unique_ptr<Form1> form;
+    WebViewFactory views;
 
-    explicit Window(QTemporaryDir &folder, const QString &tvList = kFive)
+    explicit Window(QTemporaryDir &folder, const QString &tvList = kFive, WebViewFactory player = recordingWebViewFactory())
         : dir(folder)
+        , views(std::move(player))
     {
         if (!tvList.isEmpty())
             writeFile(dir.filePath(QStringLiteral("dianshibiao.ini")), cp936::fromUnicode(tvList));
@@ -52,7 +55,7 @@ struct Window
     {
         form.reset();
         form = std::make_unique<Form1>(dir.path(), ServiceHosts{host.baseUrl(), host.baseUrl()},
-                                       recordingWebViewFactory());
+                                       recordingWebViewFactory(), views);
         form->show();
         c().Timer1->stop(); // the test runs the schedule itself
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
@@ -60,7 +63,13 @@ struct Window
     Form1Controls c() const { return controls(*form); }
     ListBox *list(bool radio = false) const { return radio ? c().List1 : c().List2; }
     ChannelDirectory *directory(bool radio = false) const { return static_cast<ChannelDirectory *>(list(radio)->model()); }
-    QStringList played() const { return static_cast<RecordingWebView *>(c().WebBrowser1)->navigations; }
+    // Pages and channels the player was sent to (by a player view: to its page side).
+    RecordingWebView *pageSide() const
+    {
+        auto *player = qobject_cast<PlayerView *>(c().WebBrowser1);
+        return static_cast<RecordingWebView *>(player ? player->engineSide() : c().WebBrowser1);
+    }
+    QStringList played() const { return pageSide()->navigations; }
 
     // The lists' context menu as it opens on a row (-1: below the rows).
     std::unique_ptr<QMenu> menu(int row, bool radio = false) const
@@ -223,10 +232,11 @@ private Q_SLOTS:
 
     // Keys on a list or the player play the next or previous row, wrapping
     // round, and Backspace the channel before; in the quick-select box they
-    // keep their meaning.
+    // keep their meaning, and so do those without Ctrl on a page the player
+    // view shows.
     void zapping_data()
     {
-        QTest::addColumn<QString>("focus");
+        QTest::addColumn<QString>("focus"); // page, stream, blank: on a player view
         QTest::addColumn<QList<int>>("marked"); // and only they shown, when any
         QTest::addColumn<QList<int>>("clicks");
         QTest::addColumn<QString>("keys");
@@ -244,6 +254,10 @@ private Q_SLOTS:
                                          << QList<int>{3, 1, 3} << 1;
         QTest::newRow("keys in the quick-select box") << "box" << none << QList<int>{1} << "PgDn ^Up BS" << none << 1;
         QTest::newRow("keys in a menu over the list") << "menu" << none << QList<int>{1} << "PgDn ^Up BS ^D" << none << 1;
+        QTest::newRow("a text field of a page") << "page" << none << QList<int>{1} << "PgDn BS PgUp ^Down ^Up"
+                                                << QList<int>{2, 1} << 1;
+        QTest::newRow("a stream") << "stream" << none << QList<int>{0, 3} << "BS ^Down" << QList<int>{0, 1} << 1;
+        QTest::newRow("a blank player view") << "blank" << none << none << "PgDn" << QList<int>{0} << 0;
     }
     void zapping()
     {
@@ -253,7 +267,8 @@ private Q_SLOTS:
         QFETCH(QString, keys);
         QFETCH(QList<int>, played);
         QTemporaryDir dir;
-        Window w(dir);
+        const bool playerView = focus == "page" || focus == "stream" || focus == "blank";
+        Window w(dir, kFive, playerView ? recordingPlayerViewFactory() : recordingWebViewFactory());
         for (const int row : marked)
             w.choose(row, "shoucang");
         if (!marked.isEmpty())
@@ -264,11 +279,19 @@ private Q_SLOTS:
         menu.addAction(QStringLiteral("甲"));
         if (focus == "menu")
             menu.popup(w.list()->mapToGlobal(QPoint(10, 10)));
+        if (focus == "stream") // the channel's page answered as video
+            Q_EMIT w.pageSide()->StreamOffered(w.played().last());
+        QLineEdit field(QStringLiteral("频道号"), w.pageSide());
+        field.show();
         const qsizetype before = w.played().size();
-        press(focus == "list" ? w.list() : focus == "player" ? static_cast<QWidget *>(w.c().WebBrowser1)
-                          : focus == "menu"                  ? static_cast<QWidget *>(&menu)
-                                                             : w.c().Text5,
+        press(focus == "list"   ? w.list()
+              : focus == "box"  ? w.c().Text5
+              : focus == "menu" ? static_cast<QWidget *>(&menu)
+              : focus == "page" ? static_cast<QWidget *>(&field)
+                                : static_cast<QWidget *>(w.c().WebBrowser1),
               keys);
+        if (focus == "page") // each Backspace deleted in the field
+            QCOMPARE(field.text(), QStringLiteral("频道号").chopped(keys.count(QLatin1String("BS"))));
         QStringList urls;
         for (const int n : played)
             urls << url(n + 1);
