@@ -3,11 +3,8 @@
 #include "account/credentialsdialog.h"
 #include "directory/channeldownload.h"
 #include "directory/channellist.h"
-#include "directory/directoryimport.h"
-#include "directory/listmenu.h"
 #include "directory/startupschedule.h"
 #include "favourites/favouritechannels.h"
-#include "guide/guideview.h"
 #include "platform/artwork.h"
 #include "platform/imagebox.h"
 #include "platform/listbox.h"
@@ -18,7 +15,6 @@
 #include "shell/popupcatcher.h"
 
 #include <QAction>
-#include <QDir>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -80,11 +76,6 @@ Form1::Form1(const AppPaths &paths, const ServiceHosts &hosts, const WebViewFact
     Form_Load();
 }
 
-QString Form1::programFile(const char *name) const
-{
-    return QDir(m_paths.programDir).filePath(QLatin1String(name));
-}
-
 void Form1::createControls(const WebViewFactory &makeWebView, const WebViewFactory &makePlayerView)
 {
     m_client = named(new QWidget(this), "client");
@@ -130,21 +121,13 @@ void Form1::createSubsystems()
     const QString tvFile = dataFile(TvListFileName);
     const QString radioFile = dataFile(RadioListFileName);
     m_quickSelect = new QuickSelect(*Text5, *m_tv, *m_radio, this);
-    // Subsystems add their items to the lists' context menu through it.
-    m_listMenu = new ListMenu(this);
-    m_listMenu->attach(*List2, *m_tv, ViewMode::Tv);
-    m_listMenu->attach(*List1, *m_radio, ViewMode::Radio);
-    m_channels = new FavouriteChannels(m_paths.dataDir, *m_listMenu, *WebBrowser1, this);
-    m_channels->attach(*List2, *m_tv, *List1, *m_radio);
-    m_import = new DirectoryImport({*m_tv, *List2, tvFile}, {*m_radio, *List1, radioFile}, *this, this);
-    m_listMenu->addProvider(m_import->menuItems());
     m_login = new Login(this, m_saved, endpoints, m_paths.dataDir, this);
     using Kind = ChannelDownload::Kind;
     m_tvDownload = new ChannelDownload(Kind::Tv, *m_tv, tvFile, endpoints, m_saved, this);
     m_radioDownload = new ChannelDownload(Kind::Radio, *m_radio, radioFile, endpoints, m_saved, this);
     m_schedule = new StartupSchedule(Text3, tvFile, radioFile, m_saved, endpoints, this);
-    m_guide = new GuideView({*m_tv, *List2}, {*m_radio, *List1}, *WebBrowser1, *m_listMenu, *m_schedule,
-                            m_paths.dataDir, m_hosts.host1, this);
+    m_features = new ChannelFeatures({*m_tv, *List2, tvFile}, {*m_radio, *List1, radioFile}, *WebBrowser1, *m_schedule,
+                                     *m_quickSelect, m_paths.dataDir, m_hosts.host1, *this, this);
     m_tray = new WindowTray(*this, *WebBrowser1, this);
     m_onTop = new AlwaysOnTop(*this, this);
     m_catcher = new PopupCatcher(*WebBrowser3, this);
@@ -177,8 +160,7 @@ void Form1::connectHandlers()
     const auto inNotice = [this](const QString &url) { WebBrowser2->Navigate(url); };
     connect(Image1, &ImageBox::Click, this,
             [this] { setListMode(m_listMode != ViewMode::PlayerOnly ? ViewMode::PlayerOnly : ViewMode::Tv); });
-    connect(m_quickSelect, &QuickSelect::play, m_channels, &FavouriteChannels::playRow);
-    connect(m_channels, &FavouriteChannels::play, this, &Form1::play); // row clicks too
+    connect(&m_features->favourites(), &FavouriteChannels::play, this, &Form1::play); // rows and quick select
     connect(WebBrowser1, &WebView::NewWindow2, m_catcher, &PopupCatcher::WebBrowser1_NewWindow2);
     connect(m_login, &Login::titleChanged, this, &QWidget::setWindowTitle);
     connect(m_login, &Login::layoutDue, this, &Form1::Form_Resize);
@@ -198,7 +180,6 @@ void Form1::connectHandlers()
     connect(m_schedule, &StartupSchedule::radioDownloadDue, m_radioDownload, &ChannelDownload::run);
     connect(m_schedule, &StartupSchedule::openInPlayer, this, inPlayer);
     connect(m_schedule, &StartupSchedule::openInNotice, this, inNotice);
-    connect(m_schedule, &StartupSchedule::finished, m_channels, &FavouriteChannels::startUpFinished);
     connect(WebBrowser2, &WebView::DownloadComplete, m_announcements,
             [this] { m_announcements->WebBrowser2_DownloadComplete(WebBrowser2->BodyText()); });
     connect(m_announcements, &AnnouncementMenu::openInPlayer, this, inPlayer);
@@ -219,11 +200,6 @@ void Form1::Form_Load()
     WebBrowser2->setSilent(true);
     WebBrowser1->Navigate(kBlank);
     WebBrowser2->Navigate(kBlank);
-}
-
-void Form1::importPlaylist(const QString &fileOrUrl)
-{
-    m_import->importAtStart(fileOrUrl);
 }
 
 void Form1::Form_Resize()
@@ -254,7 +230,7 @@ void Form1::setListMode(ViewMode mode, bool layOut)
     m_listMode = mode;
     m_quickSelect->setViewMode(mode);
     m_tray->setViewMode(mode);
-    m_channels->setViewMode(mode, layOut);
+    m_features->favourites().setViewMode(mode, layOut);
     if (layOut)
         Form_Resize();
 }
@@ -262,9 +238,10 @@ void Form1::setListMode(ViewMode mode, bool layOut)
 // An empty URL (no row selected, or an entry without one) plays nothing.
 void Form1::play(const QString &url)
 {
-    if (!url.isEmpty())
-        WebBrowser1->Navigate(url);
-    m_guide->channelStarted(url);
+    if (url.isEmpty())
+        return;
+    WebBrowser1->Navigate(url);
+    m_features->channelStarted(url);
 }
 
 bool Form1::event(QEvent *event)

@@ -7,6 +7,7 @@
 #include "directory/channeldirectory.h"
 #include "platform/datafolder.h"
 #include "platform/skinlibrary.h"
+#include "shell/channelfeatures.h"
 #include "shell/layoutgeometry.h"
 #include "shell/ontop.h"
 #include "shell/windowtray.h"
@@ -18,12 +19,8 @@
 #include <memory>
 
 class ChannelDownload;
-class FavouriteChannels;
-class DirectoryImport;
-class GuideView;
 class ImageBox;
 class ListBox;
-class ListMenu;
 class MultiLineTextBox;
 class PopupCatcher;
 class QLineEdit;
@@ -77,7 +74,7 @@ public:
     // The automatic login from the saved account.
     void MailDenglu() { m_login->MailDenglu(); }
     // The playlist given on the command line, a file or an address.
-    void importPlaylist(const QString &fileOrUrl);
+    void importPlaylist(const QString &fileOrUrl) { m_features->importAtStart(fileOrUrl); }
     // Lays the window out for its size, view mode and title.
     void Form_Resize();
 
@@ -87,7 +84,7 @@ protected:
 
 private:
     // Every file of the program is found through these two.
-    QString programFile(const char *name) const;
+    QString programFile(const char *name) const { return QDir(m_paths.programDir).filePath(QLatin1String(name)); }
     QString dataFile(const char *name) const { return m_paths.dataFile(QLatin1String(name)); }
     void createControls(const WebViewFactory &makeWebView, const WebViewFactory &makePlayerView);
     void createSubsystems();
@@ -114,15 +111,12 @@ private:
     ImageBox *Image1 = nullptr;
 
     ChannelDirectory *m_tv = nullptr, *m_radio = nullptr;
-    ListMenu *m_listMenu = nullptr;
-    FavouriteChannels *m_channels = nullptr;
-    DirectoryImport *m_import = nullptr;
     std::unique_ptr<SkinLibrary> m_skin;
     QuickSelect *m_quickSelect = nullptr;
     Login *m_login = nullptr;
     ChannelDownload *m_tvDownload = nullptr, *m_radioDownload = nullptr;
     StartupSchedule *m_schedule = nullptr;
-    GuideView *m_guide = nullptr;
+    ChannelFeatures *m_features = nullptr;
     AnnouncementMenu *m_announcements = nullptr;
     WindowTray *m_tray = nullptr;
     AlwaysOnTop *m_onTop = nullptr;

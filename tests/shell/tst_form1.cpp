@@ -412,9 +412,14 @@ private Q_SLOTS:
         QStringList texts;
         for (const QAction *action : menu->actions())
             texts << (action->isSeparator() ? QStringLiteral("|") : action->text());
-        // The program's own items come first.
+        // The program's own items come first: the favourites', the playlist
+        // commands, then the guide's.
         const QStringList added = row >= 0 ? QStringList({"|", "甲", "|", "乙"}) : QStringList{"|", "甲"};
         QCOMPARE(texts.mid(texts.size() - added.size()), added);
+        const QStringList own = texts.first(texts.size() - added.size());
+        QVERIFY(own.indexOf(QStringLiteral("只看收藏")) >= 0);
+        QVERIFY(own.indexOf(QStringLiteral("只看收藏")) < own.indexOf(QStringLiteral("导入播放列表…")));
+        QVERIFY(own.indexOf(QStringLiteral("导入播放列表…")) < own.indexOf(QStringLiteral("节目指南来源…")));
         QCOMPARE(seen.list, radio ? ViewMode::Radio : ViewMode::Tv);
         QCOMPARE(seen.directory->rowCount(), list->model()->rowCount());
         QCOMPARE(seen.row, row);
