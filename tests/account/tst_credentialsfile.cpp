@@ -320,7 +320,8 @@ void tst_CredentialsFile::badFiles_data()
     QTest::newRow("binary") << binary;
     QTest::newRow("invalid GBK") << QByteArray("1234560078\x81\x20\xff\xfe\x80\r\n12345600\x81\r\n");
     QTest::newRow("lone lead byte at the end") << QByteArray("1234560078ab\x81");
-    QTest::newRow("NUL bytes") << QByteArray("12345\0" "0078ab\0cd\r\n", 20);
+    static const char withNul[] = "12345\0" "0078ab\0cd\r\n";
+    QTest::newRow("NUL bytes") << QByteArray(withNul, sizeof withNul - 1);
     QTest::newRow("many lines") << QByteArray(100000, '\n');
 }
 

@@ -167,13 +167,13 @@ void TestFetch::quittingTheApplicationEndsAWaitingFetch()
     QString text = QStringLiteral("not fetched");
     qint64 waited = -1;
     // The fetch runs in a handler of the application's own loop, as in the program.
-    QTimer::singleShot(0, qApp, [&] {
+    QTimer::singleShot(0, QCoreApplication::instance(), [&] {
         QElapsedTimer clock;
         clock.start();
         text = FetchUrlText(server.url(QStringLiteral("/slow")), kGb2312);
         waited = clock.elapsed();
     });
-    QTimer::singleShot(200, qApp, [] { QCoreApplication::exit(0); });
+    QTimer::singleShot(200, QCoreApplication::instance(), [] { QCoreApplication::exit(0); });
 
     QCoreApplication::exec();
 
