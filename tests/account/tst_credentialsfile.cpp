@@ -59,6 +59,7 @@ private Q_SLOTS:
     void saveNeedsBothValues();
     void successiveSavesScrambleAfresh();
     void chineseNameIsStoredInGbk();
+    void unencodedCharactersAreSavedAsMarks();
     void commasComeBackWhole();
     void roundTripOfGeneratedPairs();
 
@@ -163,6 +164,21 @@ void tst_CredentialsFile::commasComeBackWhole()
     const SavedCredentials loaded = LoadCredentials(dir.path());
     QCOMPARE(loaded.user, QStringLiteral("a,b"));
     QCOMPARE(loaded.password, password);
+}
+
+void tst_CredentialsFile::unencodedCharactersAreSavedAsMarks()
+{
+    QTemporaryDir dir;
+    QVERIFY(SaveCredentials(dir.path(), QStringLiteral("a\u200Bb"), QStringLiteral("p\uFEFF😀")));
+
+    // The scrambler passes these characters through; the file marks each with
+    // a '?' after the ten characters of noise and table number.
+    const QList<QByteArray> lines = readAll(filePath(dir)).split('\n');
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines.at(0).size(), 10 + 3 + 1);
+    QCOMPARE(lines.at(0).at(11), '?');
+    QCOMPARE(lines.at(1).size(), 10 + 3 + 1);
+    QCOMPARE(lines.at(1).mid(11, 2), QByteArray("??"));
 }
 
 void tst_CredentialsFile::roundTripOfGeneratedPairs()
