@@ -1,0 +1,42 @@
+// Feeds arbitrary text to the split of a downloaded list and to its pairing.
+// Joining the lines with LF must give the text back with each CR LF made LF
+// (every line end separates two lines, a CR elsewhere stays); the list file's
+// split differs only by the empty line after a final line end. Every complete
+// pair of lines is an entry, in order.
+#include "directory/channellist.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    // Two bytes a character; bytes 0x0A and 0x0D become LF and CR, so that
+    // line ends are common.
+    QString text(qsizetype(size / 2), Qt::Uninitialized);
+    for (size_t i = 0; i < size / 2; ++i) {
+        const char16_t u = char16_t(data[2 * i] | data[2 * i + 1] << 8);
+        text[qsizetype(i)] = QChar(data[2 * i] == 0x0A || data[2 * i] == 0x0D ? char16_t(data[2 * i]) : u);
+    }
+
+    const QStringList downloaded = splitListLines(text, LastLine::KeepEmpty);
+    const QStringList file = splitListLines(text, LastLine::DropEmpty);
+
+    const QString joined = QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (downloaded.join(QLatin1Char('\n')) != joined)
+        std::abort();
+    const bool endsInLineEnd = text.endsWith(QLatin1Char('\n'));
+    if (file.size() != downloaded.size() - (endsInLineEnd ? 1 : 0) || (endsInLineEnd && !downloaded.last().isEmpty()))
+        std::abort();
+    if (file != downloaded.mid(0, file.size()))
+        std::abort();
+
+    const DirectoryEntries entries = parseDownloadedList(text);
+    if (entries.urls.size() != downloaded.size() / 2)
+        std::abort();
+    for (qsizetype n = 0; n < entries.urls.size(); ++n) {
+        if (entries.urls[n] != downloaded[2 * n + 1] || !entries.rows[n].endsWith(QLatin1Char('.') + downloaded[2 * n]))
+            std::abort();
+    }
+    return 0;
+}
