@@ -40,7 +40,7 @@ private:
 ChannelTables directory(Input &input)
 {
     ChannelTables tables;
-    const int entries = input.next() % 40;
+    const int entries = input.next() % 32;
     for (int n = 0; n < entries; ++n) {
         QString line = QString::number(n).rightJustified(4, QLatin1Char('0')) + QLatin1Char('.');
         for (int length = input.next() % 8; length > 0; --length)
@@ -64,7 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ChannelTables tables = directory(input);
     ChannelFilter filter;
     QString typed;
-    while (!input.atEnd()) {
+    // Enough steps for a name typed, erased and typed again.
+    for (int steps = 0; steps < 64 && !input.atEnd(); ++steps) {
         const int step = input.next();
         switch (step % 8) {
         case 4: typed.chop(1); break;
