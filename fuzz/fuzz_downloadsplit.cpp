@@ -5,9 +5,23 @@
 // pair of lines is an entry, in order.
 #include "directory/channellist.h"
 
+#include <QStringList>
+
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
+
+namespace {
+
+QStringList linesOf(const QString &text, LastLine last)
+{
+    QStringList lines;
+    ListLines reader(text, last);
+    for (QStringView line; reader.next(line);)
+        lines << line.toString();
+    return lines;
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -19,8 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         text[qsizetype(i)] = QChar(data[2 * i] == 0x0A || data[2 * i] == 0x0D ? char16_t(data[2 * i]) : u);
     }
 
-    const QStringList downloaded = splitListLines(text, LastLine::KeepEmpty);
-    const QStringList file = splitListLines(text, LastLine::DropEmpty);
+    const QStringList downloaded = linesOf(text, LastLine::KeepEmpty);
+    const QStringList file = linesOf(text, LastLine::DropEmpty);
 
     const QString joined = QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     if (downloaded.join(QLatin1Char('\n')) != joined)
@@ -31,11 +45,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (file != downloaded.mid(0, file.size()))
         std::abort();
 
-    const DirectoryEntries entries = parseDownloadedList(text);
-    if (entries.urls.size() != downloaded.size() / 2)
+    const ChannelEntries entries = parseDownloadedList(text);
+    if (entries.count() != downloaded.size() / 2)
         std::abort();
-    for (qsizetype n = 0; n < entries.urls.size(); ++n) {
-        if (entries.urls[n] != downloaded[2 * n + 1] || !entries.rows[n].endsWith(QLatin1Char('.') + downloaded[2 * n]))
+    for (int n = 0; n < entries.count(); ++n) {
+        if (entries.url(n) != downloaded[2 * n + 1] || !entries.rowText(n).endsWith(QLatin1Char('.') + downloaded[2 * n]))
             std::abort();
     }
     return 0;

@@ -1,7 +1,7 @@
-// Types, erases, pastes and clears keys in the quick-select filter over a
-// directory made from the input, and now and then replaces the directory.
-// After every step the fast filter must give exactly what a plain scan of the
-// master tables gives.
+// Types, erases, pastes and clears keys in the quick-select filter over entry
+// lines made from the input; now and then the lines are replaced, grown by
+// one, or copied. After every step the fast filter must give exactly the
+// entries that a plain scan of the lines gives.
 #include "quickselect/filter.h"
 
 #include <cstdint>
@@ -37,23 +37,21 @@ private:
     size_t m_at = 0;
 };
 
-ChannelTables directory(Input &input)
+// An entry line: its number, a dot and a few characters (never a line break).
+void appendLine(LineTable &lines, Input &input)
 {
-    ChannelTables tables;
-    const int entries = input.next() % 32;
-    for (int n = 0; n < entries; ++n) {
-        QString line = QString::number(n).rightJustified(4, QLatin1Char('0')) + QLatin1Char('.');
-        for (int length = input.next() % 8; length > 0; --length)
-            line += input.character(false);
-        tables.LineAll << line;
-        tables.UrlAll << QStringLiteral("http://a/%1").arg(n);
-    }
-    // Tables out of step must not matter either.
-    if (input.next() % 16 == 0 && !tables.UrlAll.isEmpty())
-        tables.UrlAll.removeLast();
-    tables.Url = tables.UrlAll;
-    tables.Line = tables.LineAll;
-    return tables;
+    QString line = QString::number(lines.count()).rightJustified(4, QLatin1Char('0')) + QLatin1Char('.');
+    for (int length = input.next() % 8; length > 0; --length)
+        line += input.character(false);
+    lines.append({line});
+}
+
+LineTable directory(Input &input)
+{
+    LineTable lines;
+    for (int n = input.next() % 32; n > 0; --n)
+        appendLine(lines, input);
+    return lines;
 }
 
 } // namespace
@@ -61,7 +59,7 @@ ChannelTables directory(Input &input)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     Input input(data, size);
-    ChannelTables tables = directory(input);
+    LineTable lines = directory(input);
     ChannelFilter filter;
     QString typed;
     // Enough steps for a name typed, erased and typed again.
@@ -75,16 +73,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 typed += input.character(true);
             break;
         case 7:
-            if (step & 8)
-                tables = directory(input);
-            else
-                filter.prepare(tables);
+            switch ((step >> 3) % 4) {
+            case 0: lines = directory(input); break;
+            case 1: appendLine(lines, input); break;
+            case 2: lines = LineTable(lines); break;
+            default: filter.prepare(lines); break;
+            }
             break;
         default: typed += input.character(true); break;
         }
-        const FilterResult fast = filter.apply(tables, typed);
-        const FilterResult plain = filterEntries(tables, typed);
-        if (fast.Line != plain.Line || fast.Url != plain.Url)
+        if (filter.apply(lines, typed) != filterEntries(lines, typed))
             std::abort();
     }
     return 0;

@@ -5,6 +5,8 @@
 #include "directory/channellist.h"
 #include "platform/codepage936.h"
 
+#include <QStringList>
+
 #include <cstdint>
 #include <cstdlib>
 
@@ -12,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString text = cp936::toUnicode(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
 
-    const DirectoryEntries entries = parseListFile(text);
+    const ChannelEntries entries = parseListFile(text);
 
     QStringList lines = text.split(QLatin1Char('\n'));
     for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
@@ -30,12 +32,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             urls << url;
         }
     }
-    if (entries.urls != urls || entries.rows.size() != names.size() || entries.lines.size() != names.size())
+    if (entries.count() != names.size())
         std::abort();
-    for (qsizetype n = 0; n < names.size(); ++n) {
-        const QString number = QString::number(n).rightJustified(4, QLatin1Char('0'));
-        if (entries.rows[n] != number + QLatin1Char('.') + names[n]
-            || !entries.lines[n].startsWith(entries.rows[n] + QString(12, QLatin1Char(' '))))
+    for (int n = 0; n < entries.count(); ++n) {
+        const QString row = QString::number(n).rightJustified(4, QLatin1Char('0')) + QLatin1Char('.') + names[n];
+        if (entries.url(n) != urls[n] || entries.rowText(n) != row
+            || !entries.line(n).startsWith(row + QString(12, QLatin1Char(' '))))
             std::abort();
     }
     return 0;
