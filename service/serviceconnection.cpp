@@ -83,6 +83,10 @@ void ServiceConnection::pump()
         if (unsent == 0)
             m_lastWrite = m_clock();
         m_socket->write(output);
+        // Into the system's buffer at once: a client that has closed its
+        // sending side makes the socket close as soon as that is read, and
+        // whatever is still buffered here would be lost.
+        m_socket->flush();
     }
     if (m_session.streaming())
         m_streamRetry.start();

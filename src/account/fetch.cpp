@@ -251,7 +251,9 @@ QString DecodeResponseBytes(const QByteArray &bytes, const QString &charset)
     const QByteArray name = charset.trimmed().toLatin1();
     if (name.isEmpty())
         return {};
-    QStringDecoder decoder(name.constData());
+    // Stateless: a character cut off at the end comes out as U+FFFD instead
+    // of waiting, unseen, for bytes that never come.
+    QStringDecoder decoder(name.constData(), QStringConverter::Flag::Stateless);
     if (!decoder.isValid())
         return {};
     return decoder.decode(bytes);

@@ -32,10 +32,29 @@ quint16 encodeOne(char16_t u)
 
 } // namespace
 
+// Character by character through the table: the converter itself drops
+// invisible and format characters (U+200B, U+FEFF, ...) and a lone surrogate
+// at the end instead of marking them.
 QByteArray fromUnicode(const QString &text)
 {
-    QStringEncoder encoder(kCodecName, QStringConverter::Flag::Stateless);
-    return encoder.encode(text);
+    QByteArray out;
+    out.reserve(text.size() * 2);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text.at(i);
+        // A pair of surrogates is one character beyond the code page: one '?'.
+        if (ch.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        const quint16 c = ch.isSurrogate() ? NoCode : code(ch);
+        if (c == NoCode) {
+            out += '?';
+        } else if (c < 0x100) {
+            out += char(c);
+        } else {
+            out += char(c >> 8);
+            out += char(c & 0xFF);
+        }
+    }
+    return out;
 }
 
 QString toUnicode(const QByteArray &bytes)

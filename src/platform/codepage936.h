@@ -8,7 +8,9 @@
 // tray tip and the service's answers.
 namespace cp936 {
 
-// Characters the code page cannot represent come out as '?'.
+// Every character the code page cannot represent comes out as one '?'
+// (invisible and format characters, a character beyond U+FFFF and a lone
+// surrogate too).
 QByteArray fromUnicode(const QString &text);
 
 // Invalid byte sequences come out as U+FFFD; never fails.

@@ -40,6 +40,10 @@ MpvRenderWidget::MpvRenderWidget(MpvPlayer *player, QWidget *parent)
 
 MpvRenderWidget::~MpvRenderWidget()
 {
+    // The base class destroys the GL context after this class is gone; its
+    // aboutToBeDestroyed must not reach this object's slot then.
+    if (QOpenGLContext *glContext = context())
+        disconnect(glContext, nullptr, this, nullptr);
     if (!m_render)
         return;
     makeCurrent();

@@ -59,6 +59,7 @@ private Q_SLOTS:
     void saveNeedsBothValues();
     void successiveSavesScrambleAfresh();
     void chineseNameIsStoredInGbk();
+    void unencodedCharactersAreSavedAsMarks();
     void commasComeBackWhole();
     void roundTripOfGeneratedPairs();
 
@@ -163,6 +164,21 @@ void tst_CredentialsFile::commasComeBackWhole()
     const SavedCredentials loaded = LoadCredentials(dir.path());
     QCOMPARE(loaded.user, QStringLiteral("a,b"));
     QCOMPARE(loaded.password, password);
+}
+
+void tst_CredentialsFile::unencodedCharactersAreSavedAsMarks()
+{
+    QTemporaryDir dir;
+    QVERIFY(SaveCredentials(dir.path(), QStringLiteral("a\u200Bb"), QStringLiteral("p\uFEFF😀")));
+
+    // The scrambler passes these characters through; the file marks each with
+    // a '?' after the ten characters of noise and table number.
+    const QList<QByteArray> lines = readAll(filePath(dir)).split('\n');
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines.at(0).size(), 10 + 3 + 1);
+    QCOMPARE(lines.at(0).at(11), '?');
+    QCOMPARE(lines.at(1).size(), 10 + 3 + 1);
+    QCOMPARE(lines.at(1).mid(11, 2), QByteArray("??"));
 }
 
 void tst_CredentialsFile::roundTripOfGeneratedPairs()
@@ -320,7 +336,8 @@ void tst_CredentialsFile::badFiles_data()
     QTest::newRow("binary") << binary;
     QTest::newRow("invalid GBK") << QByteArray("1234560078\x81\x20\xff\xfe\x80\r\n12345600\x81\r\n");
     QTest::newRow("lone lead byte at the end") << QByteArray("1234560078ab\x81");
-    QTest::newRow("NUL bytes") << QByteArray("12345\0" "0078ab\0cd\r\n", 20);
+    static const char withNul[] = "12345\0" "0078ab\0cd\r\n";
+    QTest::newRow("NUL bytes") << QByteArray(withNul, sizeof withNul - 1);
     QTest::newRow("many lines") << QByteArray(100000, '\n');
 }
 

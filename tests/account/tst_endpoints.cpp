@@ -35,6 +35,10 @@ void TestEndpoints::encodeQueryValue_data()
     QTest::newRow("euro sign") << QStringLiteral("€") << QStringLiteral("%80");
     QTest::newRow("fullwidth colon") << QStringLiteral("：") << QStringLiteral("%A3%BA");
     QTest::newRow("character outside the code page") << QStringLiteral("a😀b") << QStringLiteral("a%3Fb");
+    QTest::newRow("zero-width space, which the converter would drop") << QStringLiteral("a\u200Bb")
+                                                                       << QStringLiteral("a%3Fb");
+    QTest::newRow("byte order mark and a lone surrogate") << QStringLiteral("\uFEFFx") + QChar(char16_t(0xD800))
+                                                          << QStringLiteral("%3Fx%3F");
 }
 
 void TestEndpoints::encodeQueryValue()

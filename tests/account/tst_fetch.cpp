@@ -167,13 +167,13 @@ void TestFetch::quittingTheApplicationEndsAWaitingFetch()
     QString text = QStringLiteral("not fetched");
     qint64 waited = -1;
     // The fetch runs in a handler of the application's own loop, as in the program.
-    QTimer::singleShot(0, qApp, [&] {
+    QTimer::singleShot(0, QCoreApplication::instance(), [&] {
         QElapsedTimer clock;
         clock.start();
         text = FetchUrlText(server.url(QStringLiteral("/slow")), kGb2312);
         waited = clock.elapsed();
     });
-    QTimer::singleShot(200, qApp, [] { QCoreApplication::exit(0); });
+    QTimer::singleShot(200, QCoreApplication::instance(), [] { QCoreApplication::exit(0); });
 
     QCoreApplication::exec();
 
@@ -264,6 +264,8 @@ void TestFetch::decode_data()
                                                      << QStringLiteral("gb2312") << QStringLiteral("澄屿");
     QTest::newRow("euro sign 0x80") << QByteArray("\x80") << QStringLiteral("gb2312") << QStringLiteral("€");
     QTest::newRow("utf-8") << QStringLiteral("卫视").toUtf8() << QStringLiteral("utf-8") << QStringLiteral("卫视");
+    QTest::newRow("utf-8 cut off in a character") << QByteArray("ab\xE5\x8D") << QStringLiteral("utf-8")
+                                                  << QStringLiteral("ab\uFFFD\uFFFD");
     QTest::newRow("empty bytes") << QByteArray() << QStringLiteral("gb2312") << QString();
     QTest::newRow("unknown charset") << vip << QStringLiteral("klingon") << QString();
     QTest::newRow("empty charset") << vip << QString() << QString();

@@ -7,6 +7,10 @@
 
 #include <memory>
 
+#ifdef Q_OS_UNIX
+#include <sys/socket.h>
+#endif
+
 namespace {
 
 const QByteArray kGet = "GET / HTTP/1.1\r\nHost: a\r\n\r\n";
@@ -83,6 +87,7 @@ private Q_SLOTS:
     void lateRequests();
     void quietestConnectionClosedAtTheCap();
     void oversizeBodyAnsweredBeforeClosing();
+    void clientThatStopsSendingGetsItsAnswer();
     void connectionsWithinDescriptors_data();
     void connectionsWithinDescriptors();
 };
@@ -201,6 +206,23 @@ void TestServiceHost::oversizeBodyAnsweredBeforeClosing()
     QTRY_COMPARE_WITH_TIMEOUT(client.state(), QAbstractSocket::UnconnectedState, 10000);
     QVERIFY2(client.received.startsWith("HTTP/1.1 413 Payload Too Large\r\n"), client.received.constData());
     QVERIFY(client.received.endsWith("\r\n\r\n413 Payload Too Large\n"));
+}
+
+void TestServiceHost::clientThatStopsSendingGetsItsAnswer()
+{
+#ifdef Q_OS_UNIX
+    ServiceHost host(1, [](const ServiceRequest &) { return ServiceAnswer{200, "text/plain", "ok", {}, {}}; });
+    Client client(host.start(0));
+    client.startReading();
+
+    client.write(kGet);
+    QVERIFY(client.waitForBytesWritten(5000));
+    ::shutdown(int(client.socketDescriptor()), SHUT_WR);
+
+    QTRY_VERIFY(client.received.endsWith("\r\n\r\nok"));
+#else
+    QSKIP("closing one side of a socket is done the POSIX way here");
+#endif
 }
 
 void TestServiceHost::connectionsWithinDescriptors_data()
