@@ -90,6 +90,8 @@ DirectoryImport::DirectoryImport(const Directory &tv, const Directory &radio, QW
         list->setAcceptDrops(true);
         list->viewport()->installEventFilter(this);
     }
+    m_tvViewport = m_tv.list.viewport();
+    m_radioViewport = m_radio.list.viewport();
 }
 
 ListMenuProvider DirectoryImport::menuItems()
@@ -248,10 +250,10 @@ void DirectoryImport::tell(const QString &message)
 
 bool DirectoryImport::eventFilter(QObject *watched, QEvent *event)
 {
-    for (const ViewMode list : {ViewMode::Tv, ViewMode::Radio}) {
-        if (watched == of(list).list.viewport())
-            return dropped(list, event);
-    }
+    if (watched == m_tvViewport)
+        return dropped(ViewMode::Tv, event);
+    if (watched == m_radioViewport)
+        return dropped(ViewMode::Radio, event);
     return false;
 }
 

@@ -6,6 +6,7 @@
 #include "playlist/playlistsource.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -70,6 +71,9 @@ private:
     Directory m_tv;
     Directory m_radio;
     QWidget &m_window;
+    // The lists' viewports, kept when the filter was installed: a list being
+    // destroyed can no longer be asked for its viewport.
+    QPointer<QWidget> m_tvViewport, m_radioViewport;
     QString m_folder; // where the file dialogs open
     bool m_running = false;
 };

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <vector>
+
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #endif
@@ -236,7 +238,11 @@ private Q_SLOTS:
         QSignalSpy resets(&directory, &QAbstractItemModel::modelReset);
         kept = keptAfter;
         directory.narrowAgain();
-        QTEST(directory.rows(), "rows");
+        // As vectors: comparing two empty lists reaches memcmp with a null
+        // pointer in the toolkit's own header.
+        QFETCH(QList<int>, rows);
+        QCOMPARE(std::vector<int>(directory.rows().cbegin(), directory.rows().cend()),
+                 std::vector<int>(rows.cbegin(), rows.cend()));
         QTEST(int(removals.size()), "removals");
         QTEST(int(resets.size()), "resets");
         QCOMPARE(directory.rowsSet(), (QList<int>{0, 1, 2, 3, 4, 5}));
