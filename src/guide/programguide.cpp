@@ -71,7 +71,10 @@ void ProgramGuide::setEntries(KeysMaker makeKeys)
             return;
         const QByteArray digest = guideKeysDigest(keys);
         QMetaObject::invokeMethod(
-            this, [this, generation, keys = std::move(keys), digest] { keysMade(generation, keys, digest); },
+            this,
+            [this, generation, keys = std::move(keys), digest]() mutable {
+                keysMade(generation, std::move(keys), digest);
+            },
             Qt::QueuedConnection);
     });
 }
@@ -81,12 +84,16 @@ void ProgramGuide::setEntries(const QList<GuideEntryKey> &keys)
     setEntries([keys] { return keys; });
 }
 
-void ProgramGuide::keysMade(quint64 generation, const QList<GuideEntryKey> &keys, const QByteArray &digest)
+void ProgramGuide::keysMade(quint64 generation, QList<GuideEntryKey> keys, const QByteArray &digest)
 {
-    if (generation != m_keysWanted)
-        return; // newer entries came meanwhile; their keys follow
-    // Hundreds of thousands of keys take a while to free: the worker does it.
-    m_keysWorker.start([old = std::exchange(m_keys, keys)] {});
+    // Hundreds of thousands of keys take a while to free: the worker frees
+    // the keys that are not wanted (any more).
+    if (generation != m_keysWanted) {
+        m_keysWorker.start([stale = std::move(keys)] {}); // newer entries came meanwhile; their keys follow
+        return;
+    }
+    std::swap(m_keys, keys);
+    m_keysWorker.start([old = std::move(keys)] {});
     m_keysDigest = digest;
     m_keysTaken = generation;
     Q_EMIT entriesTaken();

@@ -76,7 +76,7 @@ Q_SIGNALS:
 
 private:
     void cacheLoaded(const GuidePointer &guide);
-    void keysMade(quint64 generation, const QList<GuideEntryKey> &keys, const QByteArray &digest);
+    void keysMade(quint64 generation, QList<GuideEntryKey> keys, const QByteArray &digest);
     void updateIfDue(bool requested);
     void updateEnded(const GuidePointer &guide, const QString &error);
 
