@@ -41,8 +41,10 @@ ProgramGuide::ProgramGuide(const QString &dataFolder, const GuideFetchSettings &
     , m_dataFolder(dataFolder)
     , m_fetch(fetch)
     , m_clock([] { return QDateTime::currentSecsSinceEpoch(); })
+    , m_keysDigest(guideKeysDigest({}))
     , m_worker(new QObject)
 {
+    m_keysWorker.setMaxThreadCount(1);
     m_thread.setObjectName(QStringLiteral("program guide"));
     m_worker->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
@@ -51,12 +53,56 @@ ProgramGuide::ProgramGuide(const QString &dataFolder, const GuideFetchSettings &
 
 ProgramGuide::~ProgramGuide()
 {
+    ++m_keysWanted; // keys being made are no longer wanted
+    m_keysWorker.waitForDone();
     m_cancel = true;
     m_thread.quit();
     m_thread.wait();
 }
 
-void ProgramGuide::setEntries(const QList<GuideEntryKey> &keys) { m_keys = keys; }
+void ProgramGuide::setEntries(KeysMaker makeKeys)
+{
+    const quint64 generation = ++m_keysWanted;
+    m_keysWorker.start([this, generation, makeKeys = std::move(makeKeys)] {
+        if (m_keysWanted != generation)
+            return; // newer entries came before these were begun
+        QList<GuideEntryKey> keys = makeKeys();
+        if (m_keysWanted != generation)
+            return;
+        const QByteArray digest = guideKeysDigest(keys);
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, keys = std::move(keys), digest]() mutable {
+                keysMade(generation, std::move(keys), digest);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void ProgramGuide::setEntries(const QList<GuideEntryKey> &keys)
+{
+    setEntries([keys] { return keys; });
+}
+
+void ProgramGuide::keysMade(quint64 generation, QList<GuideEntryKey> keys, const QByteArray &digest)
+{
+    // Hundreds of thousands of keys take a while to free: the worker frees
+    // the keys that are not wanted (any more).
+    if (generation != m_keysWanted) {
+        m_keysWorker.start([stale = std::move(keys)] {}); // newer entries came meanwhile; their keys follow
+        return;
+    }
+    std::swap(m_keys, keys);
+    m_keysWorker.start([old = std::move(keys)] {});
+    m_keysDigest = digest;
+    m_keysTaken = generation;
+    Q_EMIT entriesTaken();
+    if (m_afterKeys) {
+        const bool requested = m_afterKeysRequested;
+        m_afterKeys = m_afterKeysRequested = false;
+        updateIfDue(requested);
+    }
+}
 
 void ProgramGuide::setSource(const QString &source) { m_source = source.trimmed(); }
 
@@ -82,15 +128,20 @@ void ProgramGuide::cacheLoaded(const GuidePointer &guide)
 
 void ProgramGuide::updateIfDue(bool requested)
 {
-    // Never without a source; the digest of many entries is not free.
     if (m_source.isEmpty())
         return;
+    // Which channels to read is only known with the keys of the entries.
+    if (takingEntries()) {
+        m_afterKeys = true;
+        m_afterKeysRequested = m_afterKeysRequested || requested;
+        return;
+    }
     qint64 modified = 0;
     if (!isRemoteGuideSource(m_source)) {
         const QFileInfo file(localGuidePath(m_source));
         modified = file.exists() ? file.lastModified().toSecsSinceEpoch() : 0;
     }
-    if (!guideUpdateDue(m_guide.get(), m_source, guideKeysDigest(m_keys), m_clock(), requested, modified))
+    if (!guideUpdateDue(m_guide.get(), m_source, m_keysDigest, m_clock(), requested, modified))
         return;
     if (m_updating) {
         m_again = true;

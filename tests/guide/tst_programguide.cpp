@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -64,6 +65,8 @@ private Q_SLOTS:
     void badUpdateKeepsTheLastGoodGuide();
     void startReadsTheCacheAndFetchesWhenStale();
     void withoutDataFolderNothingIsKept();
+    void newestEntriesWin_data();
+    void newestEntriesWin();
     void sourceChoice_data();
     void sourceChoice();
     void keptSourceChoice_data();
@@ -215,6 +218,60 @@ void TestProgramGuide::withoutDataFolderNothingIsKept()
 }
 
 // The chosen source, else the first playlist guide, else the service's.
+// Keys are made on a worker: those of the latest entries are used, and an
+// update asked for while they are made waits for them.
+void TestProgramGuide::newestEntriesWin_data()
+{
+    QTest::addColumn<bool>("updateMeanwhile");
+    QTest::newRow("a second change while the first is made") << false;
+    QTest::newRow("the same, an update asked meanwhile") << true;
+}
+
+void TestProgramGuide::newestEntriesWin()
+{
+    QFETCH(bool, updateMeanwhile);
+    TestHttpServer server;
+    server.setAnswer(QStringLiteral("/guide.xml"), TestHttpAnswer::text(guideWith(QStringLiteral("今天的"))));
+    Fixture fixture;
+    ProgramGuide &guide = fixture.guide;
+    // Keys the guide has nothing for: a read with them fails.
+    const QList<GuideEntryKey> other = {{{}, {}, QStringLiteral("东方卫视"), 0}};
+    guide.setEntries(other);
+    QTRY_VERIFY(!guide.takingEntries());
+    QCOMPARE(guide.entriesDigest(), guideKeysDigest(other));
+
+    const auto started = std::make_shared<QSemaphore>();
+    const auto go = std::make_shared<QSemaphore>();
+    const QSemaphoreReleaser releaser(*go); // the worker never stays blocked, even when a check fails
+    guide.setEntries([started, go, other] {
+        started->release();
+        go->acquire();
+        return other;
+    });
+    QVERIFY(started->tryAcquire(1, 10000)); // these keys are being made
+    QSignalSpy taken(&guide, &ProgramGuide::entriesTaken);
+    QSignalSpy failed(&guide, &ProgramGuide::updateFailed);
+    if (updateMeanwhile) {
+        guide.setSource(server.url(QStringLiteral("/guide.xml")));
+        guide.update();
+        QVERIFY(guide.isUpdating());
+    }
+    const QList<GuideEntryKey> newest = {{QStringLiteral("hn"), {}, QStringLiteral("湖南卫视"), 0}};
+    guide.setEntries(newest);
+    QVERIFY(guide.takingEntries());
+    go->release();
+    QTRY_VERIFY(!guide.takingEntries());
+    QTRY_VERIFY(!guide.isUpdating());
+    QCOMPARE(taken.size(), 1);
+    QCOMPARE(guide.entriesDigest(), guideKeysDigest(newest));
+    QCOMPARE(server.requestCount(), updateMeanwhile ? 1 : 0);
+    if (updateMeanwhile) {
+        QCOMPARE(failed.size(), 0);
+        QCOMPARE(titleNow(guide), QStringLiteral("今天的"));
+        QCOMPARE(guide.guide()->keysDigest(), guideKeysDigest(newest));
+    }
+}
+
 void TestProgramGuide::sourceChoice_data()
 {
     QTest::addColumn<QString>("chosen");
