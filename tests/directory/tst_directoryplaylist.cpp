@@ -250,10 +250,24 @@ private Q_SLOTS:
     }
 
     // A large playlist is read in two parts at once; the directory is the
-    // one a reading from start to end gives, numbers past 9999 included.
+    // one a reading from start to end gives, numbers past 9999 included,
+    // whichever part holds extras.
+    void largeImportReadsInParts_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        // Plain entries, more bytes than the mixed ones: the cut falls among them.
+        QByteArray plain = "#EXTM3U\n";
+        for (int i = 0; i < 40000; ++i)
+            plain += "#EXTINF:-1,频道" + QByteArray::number(i) + "\nhttp://p/" + QByteArray::number(i) + '\n';
+        const QByteArray mixed = mixedPlaylist(20000);
+        const QByteArray fewMixed = mixedPlaylist(8000);
+        QTest::newRow("extras throughout") << mixed;
+        QTest::newRow("extras in the second part only") << plain + fewMixed.mid(fewMixed.indexOf('\n') + 1);
+        QTest::newRow("extras in the first part only") << fewMixed + plain.mid(plain.indexOf('\n') + 1);
+    }
     void largeImportReadsInParts()
     {
-        const QByteArray bytes = mixedPlaylist(20000);
+        QFETCH(QByteArray, bytes);
         QVERIFY(bytes.size() >= PlaylistReading::kMinimumPartBytes);
         QCOMPARE(PlaylistReading(bytes, kSource, 2).parts(), 2);
         ChannelEntries whole;
