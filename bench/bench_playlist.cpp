@@ -1,6 +1,7 @@
 // Playlist import: the whole import of a generated M3U8 file (read, parse,
-// entries, rows shown, list file written), the companion written after it, the start-up read
-// of a list file with its companion, and the parts of an import on their own.
+// entries, rows shown, list file written; the companion after it), the
+// start-up read of a list file with its companion, and the parts of an
+// import on their own.
 #include "directory/channeldirectory.h"
 #include "directory/channellist.h"
 #include "directory/directoryplaylist.h"
@@ -47,9 +48,9 @@ QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArra
 
 // From the file chosen to the rows shown and the list file written, when
 // the import is done; the companion is written after that, timed only with
-// a second argument of 2. With 0 without the files (a directory that keeps no list
-// file), the part of an import that does not wait for the disk. CPU time is
-// that of all threads.
+// a second argument of 2. With 0 without the files (a directory that keeps
+// no list file), the part of an import that does not wait for the disk.
+// CPU time is that of all threads.
 void BM_ImportPlaylistFile(benchmark::State &state)
 {
     QTemporaryDir dir;
