@@ -2,6 +2,7 @@
 #include "app/launchoptions.h"
 #include "player/playersettings.h"
 #include "player/playerview.h"
+#include "playlist/companion.h"
 #include "shell/form1.h"
 #include "webview/enginewebview.h"
 
@@ -41,5 +42,8 @@ int main(int argc, char *argv[])
     // Once the window shows: an address is fetched while it waits.
     if (!request.options.playlist.isEmpty())
         QTimer::singleShot(0, &form, [&form, &request] { form.importPlaylist(request.options.playlist); });
-    return app.exec();
+    const int code = app.exec();
+    // An import's companion may still be on its way to the disk.
+    waitForCompanionFiles();
+    return code;
 }

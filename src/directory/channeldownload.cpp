@@ -7,8 +7,6 @@
 #include "playlist/companion.h"
 #include "playlist/listfile.h"
 
-#include <QFile>
-
 #include <QCursor>
 #include <QGuiApplication>
 
@@ -24,7 +22,7 @@ void storeDownloadedList(const QString &text, ChannelDirectory &directory, const
     directory.setEntries(parseDownloadedList(text));
     // The companion of an imported list describes entries that are gone.
     if (writeFileAtomically(listFile, encodeListFileText(text + QStringLiteral("\r\n"))))
-        QFile::remove(companionFilePath(listFile));
+        removeCompanionFile(listFile);
 }
 
 ChannelDownload::ChannelDownload(Kind kind, ChannelDirectory &directory, const QString &listFile,

@@ -67,6 +67,8 @@ constexpr qint64 kMaxCompanionBytes = 256 * 1024 * 1024;
 
 std::optional<ChannelEntries> readWithCompanion(QStringView listText, const QString &companionPath)
 {
+    // An import of this run may still be writing it.
+    waitForCompanionFiles();
     const QFileInfo info(companionPath);
     if (!info.isFile() || info.size() > kMaxCompanionBytes)
         return std::nullopt;

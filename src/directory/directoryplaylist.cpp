@@ -9,6 +9,7 @@
 #include <QSet>
 
 #include <future>
+#include <memory>
 
 #include <vector>
 
@@ -112,7 +113,12 @@ ImportResult importPlaylist(ChannelDirectory &directory, const QString &listFile
         entries.setGuideUrl(guideUrl);
     entries.squeeze();
     directory.setEntries(std::move(entries));
-    result.stored = writeImportedDirectory(listFile, playlistViews(directory.entries(), radio));
+    // The companion is written from this copy after the return; it shares
+    // the texts with the directory, so it costs little.
+    const auto stored = std::make_shared<const ChannelEntries>(directory.entries());
+    PlaylistEntryViews views = playlistViews(*stored, radio);
+    views.at = [stored, at = std::move(views.at)](qsizetype i) { return at(i); };
+    result.stored = writeImportedDirectory(listFile, views);
     return result;
 }
 

@@ -23,7 +23,7 @@ struct ImportResult
 {
     int read = 0;        // entries of the playlist that were asked for
     int added = 0;       // entries the directory gained; 0: nothing changed
-    bool stored = false; // its list file and companion were written
+    bool stored = false; // its list file was written (the companion follows)
 };
 
 // The directory's entries as a playlist to write; each marked radio="true"
@@ -35,8 +35,8 @@ PlaylistEntryViews playlistViews(const ChannelEntries &entries, bool radio);
 // becomes the playlist's entries. Append: the directory keeps its entries and
 // gains those whose URL it does not list yet (nor an entry appended before
 // them). An import that adds no entry changes nothing, on screen or on disk.
-// Otherwise the rows show the whole directory, and the list file and its
-// companion are replaced, each atomically (see writeImportedDirectory).
+// Otherwise the rows show the whole directory, the list file is replaced
+// atomically, and its companion after the return (see writeImportedDirectory).
 ImportResult importPlaylist(ChannelDirectory &directory, const QString &listFile, const QByteArray &bytes,
                             const QUrl &source, ImportMode mode, bool radio,
                             ImportedEntries which = ImportedEntries::All);

@@ -6,11 +6,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
 
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #ifdef Q_OS_UNIX
@@ -37,76 +39,50 @@ bool writePiece(QSaveFile &file, const QByteArray &bytes)
 #endif
 }
 
-// The two files of an import, written a piece at a time by a thread of their
-// own. The old files stay until finish(); unfinished files leave them as
-// they were.
-class ImportedFiles
+// The list file of an import, written a piece at a time by a thread of its
+// own while the next piece is made. The old file stays until finish();
+// an unfinished file leaves it as it was.
+class ListFileWriter
 {
 public:
-    ImportedFiles(const QString &listFilePath, QStringView guideUrl)
+    explicit ListFileWriter(const QString &listFilePath)
         : m_list(kPiece + kPiece / 4)
-        , m_companion(kPiece + kPiece / 4)
-        , m_companionPath(companionFilePath(listFilePath))
-        , m_listFile(listFilePath)
-        , m_companionFile(m_companionPath)
+        , m_file(listFilePath)
     {
-        appendM3u8Header(m_companion, guideUrl);
-        m_listFailed = !m_listFile.open(QIODevice::WriteOnly);
-        m_companionFailed = m_listFailed || !m_companionFile.open(QIODevice::WriteOnly);
-        if (!m_listFailed)
+        m_failed = !m_file.open(QIODevice::WriteOnly);
+        if (!m_failed)
             m_writer = std::thread([this] { writeOnDisk(); });
     }
 
-    ~ImportedFiles()
+    ~ListFileWriter()
     {
         stopWriting();
-        m_listFile.cancelWriting();
-        m_companionFile.cancelWriting();
+        m_file.cancelWriting();
     }
 
-    ImportedFiles(const ImportedFiles &) = delete;
-    ImportedFiles &operator=(const ImportedFiles &) = delete;
+    ListFileWriter(const ListFileWriter &) = delete;
+    ListFileWriter &operator=(const ListFileWriter &) = delete;
 
     void add(const PlaylistEntryView &entry)
     {
         appendListFileEntry(m_list, entry);
-        appendM3u8Entry(m_companion, entry);
-        handOver(false);
+        if (m_list.size() >= kPiece)
+            handOver();
     }
 
-    // Puts the files in place; true when the list file was stored.
+    // Puts the file in place; true when it was stored.
     bool finish()
     {
-        handOver(true);
+        handOver();
         stopWriting();
-        if (m_listFailed || !m_listFile.commit())
-            return false;
-        if (m_companionFailed || !m_companionFile.commit()) {
-            m_companionFile.cancelWriting();
-            QFile::remove(m_companionPath);
-        }
-        return true;
+        return !m_failed && m_file.commit();
     }
 
 private:
-    struct Piece
+    void handOver()
     {
-        bool companion = false;
-        QByteArray bytes;
-    };
-
-    // Passes on what has gathered: everything with `all`, else what fills a piece.
-    void handOver(bool all)
-    {
-        if (all || m_list.size() >= kPiece)
-            push({false, std::exchange(m_list, ByteOutput(kPiece + kPiece / 4)).take()});
-        if (all || m_companion.size() >= kPiece)
-            push({true, std::exchange(m_companion, ByteOutput(kPiece + kPiece / 4)).take()});
-    }
-
-    void push(Piece piece)
-    {
-        if (piece.bytes.isEmpty() || !m_writer.joinable())
+        QByteArray piece = std::exchange(m_list, ByteOutput(kPiece + kPiece / 4)).take();
+        if (piece.isEmpty() || !m_writer.joinable())
             return;
         {
             const std::lock_guard<std::mutex> lock(m_mutex);
@@ -119,7 +95,7 @@ private:
     void writeOnDisk()
     {
         for (;;) {
-            Piece piece;
+            QByteArray piece;
             {
                 std::unique_lock<std::mutex> lock(m_mutex);
                 m_wake.wait(lock, [this] { return m_noMore || !m_queue.empty(); });
@@ -128,10 +104,8 @@ private:
                 piece = std::move(m_queue.front());
                 m_queue.pop_front();
             }
-            if (!piece.companion && !m_listFailed)
-                m_listFailed = !writePiece(m_listFile, piece.bytes);
-            else if (piece.companion && !m_companionFailed)
-                m_companionFailed = !writePiece(m_companionFile, piece.bytes);
+            if (!m_failed)
+                m_failed = !writePiece(m_file, piece);
         }
     }
 
@@ -148,18 +122,148 @@ private:
     }
 
     ByteOutput m_list;
-    ByteOutput m_companion;
-    QString m_companionPath;
-    QSaveFile m_listFile;
-    QSaveFile m_companionFile;
-    // Set by the writer thread, read after it ended.
-    bool m_listFailed = false;
-    bool m_companionFailed = false;
+    QSaveFile m_file;
+    bool m_failed = false; // set by the writer thread, read after it ended
     std::mutex m_mutex;
     std::condition_variable m_wake;
-    std::deque<Piece> m_queue;
+    std::deque<QByteArray> m_queue;
     bool m_noMore = false;
     std::thread m_writer;
+};
+
+// Writes companions one after another on a thread of its own, after their
+// imports are done. Each write or removal asked for a companion takes a
+// ticket; only the newest ticket of a file may change it, so a write that a
+// newer write or a removal overtook is dropped, and never puts its file in
+// place after them. Removals and the final rename happen under the lock.
+class CompanionWriter
+{
+public:
+    static CompanionWriter &instance()
+    {
+        static CompanionWriter writer;
+        return writer;
+    }
+
+    // Ending the program waits for the writes asked for.
+    ~CompanionWriter()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_one();
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+    void write(const QString &path, const PlaylistEntryViews &entries)
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            if (!m_thread.joinable())
+                m_thread = std::thread([this] { run(); });
+            const quint64 ticket = ++m_lastTicket;
+            m_newest[path] = ticket;
+            m_jobs.push_back({path, entries, ticket});
+        }
+        m_wake.notify_one();
+    }
+
+    void remove(const QString &path)
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_newest[path] = ++m_lastTicket;
+        QFile::remove(path);
+    }
+
+    void waitUntilIdle()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_idle.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
+    }
+
+private:
+    struct Job
+    {
+        QString path;
+        PlaylistEntryViews entries;
+        quint64 ticket = 0;
+    };
+
+    CompanionWriter() = default;
+
+    // With the lock held.
+    bool newest(const Job &job) const { return m_newest.value(job.path) == job.ticket; }
+
+    bool stillNewest(const Job &job)
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return newest(job);
+    }
+
+    void run()
+    {
+        for (;;) {
+            {
+                std::optional<Job> job;
+                {
+                    std::unique_lock<std::mutex> lock(m_mutex);
+                    m_wake.wait(lock, [this] { return m_stop || !m_jobs.empty(); });
+                    if (m_jobs.empty())
+                        return;
+                    job = std::move(m_jobs.front());
+                    m_jobs.pop_front();
+                    m_busy = true;
+                }
+                writeCompanion(*job);
+            }
+            {
+                const std::lock_guard<std::mutex> lock(m_mutex);
+                m_busy = false;
+            }
+            m_idle.notify_all();
+        }
+    }
+
+    void writeCompanion(const Job &job)
+    {
+        {
+            // The old companion describes the list file replaced before.
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            if (!newest(job))
+                return;
+            QFile::remove(job.path);
+        }
+        QSaveFile file(job.path);
+        bool written = file.open(QIODevice::WriteOnly);
+        ByteOutput out(kPiece + kPiece / 4);
+        appendM3u8Header(out, job.entries.guideUrl);
+        for (qsizetype i = 0; i < job.entries.count; ++i) {
+            appendM3u8Entry(out, job.entries.at(i));
+            if (out.size() >= kPiece) {
+                const QByteArray piece = std::exchange(out, ByteOutput(kPiece + kPiece / 4)).take();
+                written = written && file.write(piece) == piece.size();
+                if (!written || !stillNewest(job))
+                    return; // the unfinished file goes; a newer ticket decides what stands
+            }
+        }
+        // Synced before the lock: the rename under it is then quick.
+        written = written && writePiece(file, out.take());
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (newest(job) && written)
+            file.commit();
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_idle;
+    std::deque<Job> m_jobs;
+    QHash<QString, quint64> m_newest;
+    quint64 m_lastTicket = 0;
+    bool m_busy = false;
+    bool m_stop = false;
+    std::thread m_thread;
 };
 
 } // namespace
@@ -177,8 +281,21 @@ bool writeImportedDirectory(const QString &listFilePath, const PlaylistEntryView
 {
     if (listFilePath.isEmpty())
         return false;
-    ImportedFiles files(listFilePath, entries.guideUrl);
+    ListFileWriter list(listFilePath);
     for (qsizetype i = 0; i < entries.count; ++i)
-        files.add(entries.at(i));
-    return files.finish();
+        list.add(entries.at(i));
+    if (!list.finish())
+        return false;
+    CompanionWriter::instance().write(companionFilePath(listFilePath), entries);
+    return true;
+}
+
+void removeCompanionFile(const QString &listFilePath)
+{
+    CompanionWriter::instance().remove(companionFilePath(listFilePath));
+}
+
+void waitForCompanionFiles()
+{
+    CompanionWriter::instance().waitUntilIdle();
 }

@@ -2,6 +2,7 @@
 #include "directory/playlistdialogs.h"
 #include "listrows.h"
 #include "platform/codepage936.h"
+#include "playlist/companion.h"
 #include "playlist/playlistsource.h"
 #include "recordingwebview.h"
 #include "form1controls.h"
@@ -143,6 +144,7 @@ private Q_SLOTS:
     {
         for (QWidget *w : QApplication::topLevelWidgets())
             w->close();
+        waitForCompanionFiles();
     }
 
     // 导入播放列表… replaces the list; ticked 追加到当前列表 appends what is
@@ -162,6 +164,7 @@ private Q_SLOTS:
         const QStringList imported{"0000.CCTV-1 综合 [分组：央视\n台标：http://l/c1.png]", "0001.浙江卫视 [分组：卫视]",
                                    "0002.中国之声"};
         QTRY_COMPARE(rowsWithTips(list), imported);
+        waitForCompanionFiles(); // it follows the import on a thread of its own
         QVERIFY(readFile(file("dianshibiao.m3u8")).startsWith("#EXTM3U url-tvg=\"http://g/e.xml\"\n"));
 
         chooseFromMenu(*form, list, "importFile");
@@ -229,6 +232,7 @@ private Q_SLOTS:
 
         // Dropped onto a radio list that holds something else.
         QVERIFY(writeFile(file("diantaibiao.ini"), "CCTV-5\r\nhttp://x/5\r\n"));
+        waitForCompanionFiles();
         QVERIFY(QFile::remove(file("diantaibiao.m3u8")));
         form.reset();
         form = makeForm();

@@ -87,6 +87,9 @@ class TestDirectoryPlaylist : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    // No companion write of one test runs into the next.
+    void cleanup() { waitForCompanionFiles(); }
+
     // An import as it changes the directory and its files, and what the next
     // start reads back from them.
     void importAndRestart_data()
@@ -163,6 +166,7 @@ private Q_SLOTS:
         QCOMPARE(describe(directory.entries()), entries);
         QCOMPARE(directory.rows().size(), entries.size());
         QVERIFY(result.stored);
+        waitForCompanionFiles(); // it follows the import on a thread of its own
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{"dianshibiao.ini", "dianshibiao.m3u8"}));
         // The next start: the list file with its companion gives the same directory.
         const ChannelEntries again = loaded(listFile);
@@ -246,10 +250,24 @@ private Q_SLOTS:
     }
 
     // A large playlist is read in two parts at once; the directory is the
-    // one a reading from start to end gives, numbers past 9999 included.
+    // one a reading from start to end gives, numbers past 9999 included,
+    // whichever part holds extras.
+    void largeImportReadsInParts_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        // Plain entries, more bytes than the mixed ones: the cut falls among them.
+        QByteArray plain = "#EXTM3U\n";
+        for (int i = 0; i < 40000; ++i)
+            plain += "#EXTINF:-1,频道" + QByteArray::number(i) + "\nhttp://p/" + QByteArray::number(i) + '\n';
+        const QByteArray mixed = mixedPlaylist(20000);
+        const QByteArray fewMixed = mixedPlaylist(8000);
+        QTest::newRow("extras throughout") << mixed;
+        QTest::newRow("extras in the second part only") << plain + fewMixed.mid(fewMixed.indexOf('\n') + 1);
+        QTest::newRow("extras in the first part only") << fewMixed + plain.mid(plain.indexOf('\n') + 1);
+    }
     void largeImportReadsInParts()
     {
-        const QByteArray bytes = mixedPlaylist(20000);
+        QFETCH(QByteArray, bytes);
         QVERIFY(bytes.size() >= PlaylistReading::kMinimumPartBytes);
         QCOMPARE(PlaylistReading(bytes, kSource, 2).parts(), 2);
         ChannelEntries whole;
@@ -264,6 +282,42 @@ private Q_SLOTS:
         QVERIFY(!result.stored); // nothing is kept in this run
         QCOMPARE(describe(directory.entries()), describe(whole));
         QCOMPARE(directory.entries().guideUrl(), guideUrl);
+    }
+
+    // Imports and downloads one right after another, while a companion may
+    // still be on its way: what is on disk in the end is the last one's.
+    void laterWritesWin_data()
+    {
+        QTest::addColumn<QStringList>("steps"); // "large", "small": imports; "download"
+        QTest::addColumn<bool>("companion");    // one is there in the end
+        QTest::newRow("a download right after an import") << QStringList{"large", "download"} << false;
+        QTest::newRow("an import right after another") << QStringList{"large", "small"} << true;
+        QTest::newRow("imports, a download between") << QStringList{"large", "download", "small"} << true;
+        QTest::newRow("two imports, then a download") << QStringList{"large", "small", "download"} << false;
+    }
+    void laterWritesWin()
+    {
+        QFETCH(QStringList, steps);
+        QTemporaryDir dir;
+        const QString listFile = dir.filePath(QStringLiteral("dianshibiao.ini"));
+        ChannelDirectory directory;
+        const QByteArray large = mixedPlaylist(20000);
+        const QByteArray small("#EXTINF:-1 group-title=\"g\",A\nhttp://s/1");
+        for (const QString &step : steps) {
+            if (step == u"download") {
+                // What a download does on disk (this core test has no network part).
+                directory.setEntries(parseDownloadedList(QStringLiteral("湖南卫视\r\nhttp://a/1\r\n")));
+                QVERIFY(writeFile(listFile, encodeListFileText(QStringLiteral("湖南卫视\r\nhttp://a/1\r\n"))));
+                removeCompanionFile(listFile);
+                continue;
+            }
+            const QByteArray &playlist = step == u"large" ? large : small;
+            QVERIFY(importPlaylist(directory, listFile, playlist, kSource, ImportMode::Replace, false).stored);
+        }
+        waitForCompanionFiles();
+        QTEST(QFile::exists(companionFilePath(listFile)), "companion");
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), QFile::exists(companionFilePath(listFile)) ? 2 : 1);
+        QCOMPARE(describe(loaded(listFile)), describe(directory.entries()));
     }
 
     // The list file cannot be written: the rows show the import for this

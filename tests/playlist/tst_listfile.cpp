@@ -207,6 +207,7 @@ void TestListFile::failedWritesKeepWhatWasThere()
     QVERIFY(writeFile(listPath, "old list\r\n"));
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("diantaibiao.m3u8")));
     QVERIFY(writeImportedDirectory(listPath, views));
+    waitForCompanionFiles(); // before `playlist`, which it reads, goes
     QCOMPARE(listPairs(readFile(listPath)), (QList<QStringList>{{"中国之声", "http://r/1"}}));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{"dianshibiao.m3u8", "diantaibiao.ini"}));
 
