@@ -5,23 +5,12 @@
 // lead byte cut off at the end; UTF-8 and Latin-1 decode like Qt's own
 // functions; no name gives more than two characters a byte.
 #include "account/fetch.h"
+#include "gbkbytes.h"
 
 #include <QStringDecoder>
 
 #include <cstdint>
 #include <cstdlib>
-
-namespace {
-
-bool endsInLoneLeadByte(const QByteArray &bytes)
-{
-    qsizetype i = 0;
-    while (i < bytes.size())
-        i += uchar(bytes[i]) >= 0x81 && uchar(bytes[i]) <= 0xFE ? 2 : 1;
-    return i > bytes.size();
-}
-
-} // namespace
 
 // Names worth trying: those of code page 936 in several spellings, Qt's own
 // codecs, and some that only the system's converter knows or nobody knows.

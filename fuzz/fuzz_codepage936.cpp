@@ -5,6 +5,7 @@
 // character a byte, and bytes that decode without a U+FFFD encode back to the
 // same bytes.
 #include "platform/codepage936.h"
+#include "gbkbytes.h"
 
 #include <QStringEncoder>
 
@@ -21,14 +22,6 @@ bool converterLacks(QStringView character)
     QStringEncoder gbk("GBK", QStringConverter::Flag::Stateless);
     const QByteArray bytes = gbk.encode(character);
     return gbk.hasError() || bytes.isEmpty() || (bytes == "?" && character != u"?");
-}
-
-bool endsInLoneLeadByte(const QByteArray &bytes)
-{
-    qsizetype i = 0;
-    while (i < bytes.size())
-        i += uchar(bytes[i]) >= 0x81 && uchar(bytes[i]) <= 0xFE ? 2 : 1;
-    return i > bytes.size();
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "form1controls.h"
 #include "shell/form1.h"
 #include "testhttpserver.h"
+#include "testfiles.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -29,18 +30,6 @@ const QByteArray kPlaylist = "#EXTM3U url-tvg=\"http://g/e.xml\"\n"
                              "#EXTVLCOPT:http-user-agent=ChengyuTV-Demo\nhttp://c/1\n"
                              "#EXTINF:-1 group-title=\"卫视\",浙江卫视\nhttp://tv/2\n"
                              "#EXTINF:-1 radio=\"true\",中国之声\nhttp://r/1\n";
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // Each row with its tooltip, as the list shows them.
 QStringList rowsWithTips(const ListBox *list)

@@ -4,6 +4,7 @@
 #include "playlist/companion.h"
 #include "playlist/listfile.h"
 #include "playlist/playlist.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,18 +29,6 @@ QStringList describe(const ChannelEntries &entries)
         lines << line;
     }
     return lines;
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 ChannelEntries loaded(const QString &listFile)

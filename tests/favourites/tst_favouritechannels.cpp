@@ -8,6 +8,7 @@
 #include "recordingstreamside.h"
 #include "shell/form1.h"
 #include "testhttpserver.h"
+#include "testfiles.h"
 
 #include <QLineEdit>
 #include <QMenu>
@@ -22,18 +23,6 @@ const QString kTvPath = QStringLiteral("/user/jiemubiao.asp");
 // Entry n has the URL http://tv/n+1.
 const QString kFive = QStringLiteral("湖南卫视\r\nhttp://tv/1\r\n浙江卫视\r\nhttp://tv/2\r\n东方卫视\r\nhttp://tv/3\r\n"
                                      "北京新闻\r\nhttp://tv/4\r\nCCTV-1\r\nhttp://tv/5\r\n");
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // The main window over a data folder, with its service on a local server.
 struct Window

@@ -7,6 +7,7 @@
 #include "streamchannels.h"
 #include "servicerouter.h"
 #include "support/testhttpserver.h"
+#include "support/testfiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -40,12 +41,6 @@ QStringList urlsOf(const Playlist &playlist)
     for (const PlaylistEntry &entry : playlist.entries)
         urls << entry.url;
     return urls;
-}
-
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
 } // namespace
