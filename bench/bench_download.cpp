@@ -2,11 +2,11 @@
 // it, fill the tables and write the list file.
 #include "directory/channeldirectory.h"
 #include "directory/channeldownload.h"
-#include "platform/listbox.h"
 
 #include <QTemporaryDir>
 
 #include "benchmain.h"
+#include "shownlist.h"
 
 namespace {
 
@@ -24,10 +24,7 @@ void BM_StoreDownloadedList(benchmark::State &state)
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("dianshibiao.ini"));
     ChannelDirectory directory;
-    ListBox list;
-    list.setModel(&directory);
-    list.resize(130, 500);
-    list.show();
+    const ShownList shown(directory);
     for (auto _ : state) {
         storeDownloadedList(text, directory, file);
         QCoreApplication::processEvents();

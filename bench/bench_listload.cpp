@@ -3,12 +3,12 @@
 #include "directory/channeldirectory.h"
 #include "directory/channellist.h"
 #include "platform/codepage936.h"
-#include "platform/listbox.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 
 #include "benchmain.h"
+#include "shownlist.h"
 
 namespace {
 
@@ -33,10 +33,7 @@ void BM_LoadListFile(benchmark::State &state)
     QTemporaryDir dir;
     const QString path = writeListFile(dir, int(state.range(0)));
     ChannelDirectory directory;
-    ListBox list;
-    list.setModel(&directory);
-    list.resize(130, 500);
-    list.show();
+    const ShownList shown(directory);
     for (auto _ : state) {
         loadDirectory(path, directory);
         QCoreApplication::processEvents();

@@ -5,7 +5,6 @@
 #include "directory/channeldirectory.h"
 #include "directory/channellist.h"
 #include "directory/directoryplaylist.h"
-#include "platform/listbox.h"
 #include "playlist/companion.h"
 #include "playlist/listfile.h"
 #include "playlist/playlist.h"
@@ -15,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include "benchmain.h"
+#include "shownlist.h"
 
 namespace {
 
@@ -59,10 +59,7 @@ void BM_ImportPlaylistFile(benchmark::State &state)
     const bool companionTimed = state.range(1) == 2;
     const QString listFile = keepFiles ? dir.filePath(QStringLiteral("dianshibiao.ini")) : QString();
     ChannelDirectory directory;
-    ListBox list;
-    list.setModel(&directory);
-    list.resize(130, 500);
-    list.show();
+    const ShownList shown(directory);
     for (auto _ : state) {
         const PlaylistBytes loaded = loadPlaylistBytes(playlist);
         const ImportResult result =
@@ -96,10 +93,7 @@ void BM_LoadImportedListFile(benchmark::State &state)
     ChannelDirectory directory;
     importPlaylist(directory, listFile, bytes, QUrl(), ImportMode::Replace, false);
     waitForCompanionFiles();
-    ListBox list;
-    list.setModel(&directory);
-    list.resize(130, 500);
-    list.show();
+    const ShownList shown(directory);
     for (auto _ : state) {
         loadDirectory(listFile, directory);
         QCoreApplication::processEvents();
